@@ -1,0 +1,3 @@
+#include "device/AT89S51.h"
+
+AT89S51::AT89S51(TSerial* serial, Clock& clock) : AT89S5X(serial, clock) { SetUpMemory(); }

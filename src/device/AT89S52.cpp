@@ -1,0 +1,3 @@
+#include "device/AT89S52.h"
+
+AT89S52::AT89S52(TSerial* serial, Clock& clock) : AT89S5X(serial, clock) { SetUpMemory(); }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+// Every protocol wait goes through a Clock, so that tests can run the device on virtual time
+// and still see each wait. Now() is monotonic.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual void SleepMs(uint32_t ms) = 0;
+  virtual std::chrono::nanoseconds Now() const = 0;
+};

@@ -1,0 +1,27 @@
+#include "platform/VirtualClock.h"
+
+void VirtualClock::SleepMs(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  now_ += std::chrono::milliseconds(ms);
+  sleeps_.push_back(ms);
+}
+
+std::chrono::nanoseconds VirtualClock::Now() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return now_;
+}
+
+void VirtualClock::Advance(std::chrono::nanoseconds by) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  now_ += by;
+}
+
+std::vector<uint32_t> VirtualClock::Sleeps() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sleeps_;
+}
+
+void VirtualClock::ClearSleeps() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sleeps_.clear();
+}

@@ -1,0 +1,111 @@
+#include "serial/TSerial.h"
+
+#include "platform/Exception.h"
+
+TSerial::TSerial(int32_t portNumber, PortOpener& opener)
+    : portNumber_(portNumber), opener_(opener) {}
+
+TSerial::~TSerial() { Close(); }
+
+void TSerial::SetPort(int32_t portNumber) { portNumber_.store(portNumber); }
+
+std::string TSerial::DeviceName() const { return "COM" + std::to_string(GetPort()); }
+
+void TSerial::Open() {
+  if (open_) return;
+  std::string name = DeviceName();
+  std::string failure;
+  handle_ = opener_.Open(name, failure);
+  if (!handle_) {
+    std::string message = "Sériový port " + name + " nelze otevřít";
+    if (!failure.empty()) message += "\n" + failure;
+    throw Exception(message);
+  }
+  openedName_ = name;
+  // open_ is set last, but the setters below must reach the driver already.
+  open_ = true;
+  FetchState();
+  ApplyState();
+  SetWriteTimeoutMultiplier(writeMultiplier_);
+  SetWriteTimeoutConstant(writeConstant_);
+  SetRts(rtsState_);
+  SetBaudRate(baudRate_);
+  SetParity(parity_);
+  SetStopBits(stopBits_);
+  SetByteSize(byteSize_);
+  SetReadTimeout(readConstant_);
+}
+
+void TSerial::Close() {
+  if (!open_) return;
+  handle_.reset();
+  open_ = false;
+}
+
+uint32_t TSerial::WriteByte(uint8_t byte) { return open_ ? handle_->WriteByte(byte) : 0; }
+
+uint32_t TSerial::ReadByte(uint8_t* destination) {
+  return open_ ? handle_->ReadByte(destination) : 0;
+}
+
+void TSerial::SetRts(bool asserted) {
+  if (open_) handle_->SetRts(asserted);
+}
+
+void TSerial::SetQueueSizes(uint32_t inputBytes, uint32_t outputBytes) {
+  if (open_) handle_->SetupQueues(inputBytes, outputBytes);
+}
+
+void TSerial::FetchState() {
+  if (open_) handle_->GetState(lineSettings_);
+}
+
+void TSerial::ApplyState() {
+  if (!open_) return;
+  lineSettings_.abortOnError = true;
+  handle_->SetState(lineSettings_);
+}
+
+void TSerial::SetBaudRate(uint32_t baudRate) {
+  FetchState();
+  lineSettings_.baudRate = baudRate;
+  ApplyState();
+}
+
+void TSerial::SetParity(uint8_t parity) {
+  FetchState();
+  lineSettings_.parity = parity;
+  ApplyState();
+}
+
+void TSerial::SetStopBits(uint8_t stopBits) {
+  FetchState();
+  lineSettings_.stopBits = stopBits;
+  ApplyState();
+}
+
+void TSerial::SetByteSize(uint8_t byteSize) {
+  FetchState();
+  lineSettings_.byteSize = byteSize;
+  ApplyState();
+}
+
+template <typename Change>
+void TSerial::ChangeTimeouts(Change change) {
+  if (!open_) return;
+  handle_->GetTimeouts(timeouts_);
+  change(timeouts_);
+  handle_->SetTimeouts(timeouts_);
+}
+
+void TSerial::SetReadTimeout(uint32_t ms) {
+  ChangeTimeouts([ms](CommTimeouts& t) { t.readTotalTimeoutConstant = ms; });
+}
+
+void TSerial::SetWriteTimeoutMultiplier(uint32_t msPerByte) {
+  ChangeTimeouts([msPerByte](CommTimeouts& t) { t.writeTotalTimeoutMultiplier = msPerByte; });
+}
+
+void TSerial::SetWriteTimeoutConstant(uint32_t ms) {
+  ChangeTimeouts([ms](CommTimeouts& t) { t.writeTotalTimeoutConstant = ms; });
+}

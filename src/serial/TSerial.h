@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/CommPort.h"
+#include "platform/CommTimeouts.h"
+#include "platform/LineSettings.h"
+#include "platform/PortOpener.h"
+
+// The link to the programming adapter: a serial port opened by its device name (COM1 ...),
+// set to 4800 baud 8N1 with fixed time-outs, moving single bytes and driving RTS, which the
+// adapter passes on to the target's reset.
+//
+// It serves one thread at a time. Only the port number may be changed from another thread
+// while an operation runs; it applies from the next opening.
+class TSerial {
+ public:
+  TSerial(int32_t portNumber, PortOpener& opener);
+  ~TSerial();
+  TSerial(const TSerial&) = delete;
+  TSerial& operator=(const TSerial&) = delete;
+
+  void SetPort(int32_t portNumber);
+  int32_t GetPort() const { return portNumber_.load(); }
+  // "COM" and the port number: the name the next Open() opens.
+  std::string DeviceName() const;
+  // The name the link is open on, or was last open on.
+  const std::string& OpenedName() const { return openedName_; }
+
+  // Opens and configures the port; does nothing when it is open. Throws Exception with
+  // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why.
+  void Open();
+  void Close();
+  bool IsOpen() const { return open_; }
+
+  // Each returns the count the driver reported, 1 or 0; 0 on a closed link.
+  // WriteByte waits at most 200 x 1 + 200 ms, ReadByte at most its 100 ms time-out;
+  // a ReadByte that returns 0 leaves *destination as it was.
+  uint32_t WriteByte(uint8_t byte);
+  uint32_t ReadByte(uint8_t* destination);
+  void SetRts(bool asserted);
+  void SetQueueSizes(uint32_t inputBytes, uint32_t outputBytes);
+
+  // Read-modify-write of the driver's settings; called by Open() alone.
+  void FetchState();
+  void ApplyState();
+  void SetBaudRate(uint32_t baudRate);
+  void SetParity(uint8_t parity);
+  void SetStopBits(uint8_t stopBits);
+  void SetByteSize(uint8_t byteSize);
+  void SetReadTimeout(uint32_t ms);
+  void SetWriteTimeoutMultiplier(uint32_t msPerByte);
+  void SetWriteTimeoutConstant(uint32_t ms);
+
+  // The working copies: after any setter they equal what the driver holds.
+  const LineSettings& State() const { return lineSettings_; }
+  const CommTimeouts& Timeouts() const { return timeouts_; }
+
+ private:
+  template <typename Change>
+  void ChangeTimeouts(Change change);
+
+  bool open_ = false;
+  std::unique_ptr<CommPort> handle_;
+  // Written by the window's thread, read by the worker's when it opens the link.
+  std::atomic<int32_t> portNumber_;
+  LineSettings lineSettings_{};
+  CommTimeouts timeouts_{};
+  const uint32_t writeMultiplier_ = 200;
+  const uint32_t writeConstant_ = 200;
+  const bool rtsState_ = true;
+  const uint32_t baudRate_ = 4800;
+  const uint8_t parity_ = LineSettings::kNoParity;
+  const uint8_t stopBits_ = LineSettings::kOneStopBit;
+  const uint8_t byteSize_ = 8;
+  const uint32_t readConstant_ = 100;
+
+  PortOpener& opener_;
+  std::string openedName_;
+};

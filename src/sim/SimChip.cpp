@@ -1,0 +1,201 @@
+#include "sim/SimChip.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kEnableEcho = 0x69;
+constexpr std::chrono::milliseconds kEraseTime{500};
+constexpr uint8_t kFloatingLine = 0xFF;  // MISO reads high while RST is low
+constexpr size_t kPageInstructionLength = 2 + 256;
+
+bool IsLockWrite(uint8_t second) { return (second & 0xFC) == 0xE0; }
+
+}  // namespace
+
+SimChip::SimChip(Model model, Clock& clock) : clock_(clock), model_(model) { flash_.fill(0xFF); }
+
+bool SimChip::ParseModel(const std::string& name, Model& model) {
+  std::string upper = name;
+  std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+  if (upper == "AT89S51") model = Model::AT89S51;
+  else if (upper == "AT89S52") model = Model::AT89S52;
+  else return false;
+  return true;
+}
+
+std::optional<uint8_t> SimChip::Exchange(uint8_t written) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  SimEvent event;
+  event.written = written;
+  event.time = clock_.Now();
+  bool idle = !anyByte_ || event.time - lastByteAt_ >= idleGap_;
+  if (idleGap_.count() > 0 && idle) {
+    instruction_.clear();
+    resetPulsed_ = true;
+  }
+  anyByte_ = true;
+  lastByteAt_ = event.time;
+  if (answersLeft_ && *answersLeft_ == 0) {
+    events_.push_back(event);
+    return std::nullopt;
+  }
+  if (answersLeft_) --*answersLeft_;
+  event.answer = Answer(written);
+  event.answered = true;
+  events_.push_back(event);
+  return event.answer;
+}
+
+void SimChip::SetRts(bool asserted) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  SimEvent event;
+  event.kind = SimEvent::Kind::Rts;
+  event.rts = asserted;
+  event.time = clock_.Now();
+  events_.push_back(event);
+  if (!asserted) {
+    programming_ = false;
+    instruction_.clear();
+  } else if (!rts_) {
+    resetPulsed_ = true;
+  }
+  rts_ = asserted;
+}
+
+bool SimChip::Busy() const { return clock_.Now() < busyUntil_; }
+
+uint8_t SimChip::Answer(uint8_t written) {
+  bool resetHigh = rts_ || idleGap_.count() > 0;
+  if (!resetHigh || Busy()) {
+    instruction_.clear();
+    return kFloatingLine;
+  }
+  instruction_.push_back(written);
+  if (!programming_ && instruction_[0] != 0xAC) {
+    instruction_.clear();
+    return 0x00;
+  }
+  return AnswerProgrammingInstruction(written);
+}
+
+uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written) {
+  const size_t index = instruction_.size() - 1;
+  const uint8_t opcode = instruction_[0];
+  if (opcode == 0x30 || opcode == 0x50) {
+    if (index < 2) return 0x00;
+    uint32_t address = (static_cast<uint32_t>(instruction_[1]) << 8) | (index - 2);
+    uint8_t answer = PageByte(address, written, opcode == 0x50);
+    if (instruction_.size() == kPageInstructionLength) instruction_.clear();
+    return answer;
+  }
+  uint8_t answer = 0x00;
+  if (opcode == 0xAC && index == 1 && written != 0x53 && !programming_) {
+    instruction_.clear();  // only Programming Enable is heard before programming mode
+    return answer;
+  }
+  if (opcode == 0xAC && index == 3 && instruction_[1] == 0x53) {
+    if (resetPulsed_ || programming_) answer = kEnableEcho;
+  } else if (opcode == 0x28 && index == 3) {
+    static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
+    uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
+    answer = instruction_[1] < 3 ? kSignature[row][instruction_[1]] : 0xFF;
+  } else if (opcode == 0x24 && index >= 2) {
+    // The datasheet defines the 4th byte; the 3rd answers the same so a three-byte read works.
+    answer = static_cast<uint8_t>(lockBits_ << 2);
+  }
+  if (index == 3) Complete4ByteInstruction();
+  return answer;
+}
+
+void SimChip::Complete4ByteInstruction() {
+  const uint8_t opcode = instruction_[0];
+  const uint8_t second = instruction_[1];
+  if (opcode == 0xAC && second == 0x53) {
+    if (resetPulsed_) programming_ = true;
+    resetPulsed_ = false;
+  } else if (opcode == 0xAC && second == 0x80) {
+    flash_.fill(0xFF);
+    lockBits_ = 0;
+    busyUntil_ = clock_.Now() + kEraseTime;
+  } else if (opcode == 0xAC && IsLockWrite(second)) {
+    if (second & 0x02) lockBits_ |= kLB1;
+    if (second & 0x01) lockBits_ |= kLB2;
+  }
+  instruction_.clear();
+}
+
+uint8_t SimChip::PageByte(uint32_t address, uint8_t written, bool writing) {
+  // The AT89S51 ignores address bit A12: its upper 4 KB mirror the lower.
+  address &= model_ == Model::AT89S51 ? 0x0FFF : 0x1FFF;
+  if (writing) {
+    // Programming clears bits only; LB1 disables it.
+    if (!(lockBits_ & kLB1)) flash_[address] &= written;
+    return 0x00;
+  }
+  // With LB2 programmed the chip refuses to be read; it reads back as erased.
+  return (lockBits_ & kLB2) ? 0xFF : flash_[address];
+}
+
+void SimChip::SetSilenceAfter(uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answersLeft_ = bytes;
+}
+
+void SimChip::SetIdleGapReset(std::chrono::milliseconds gap) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  idleGap_ = gap;
+}
+
+SimChip::Model SimChip::GetModel() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_;
+}
+
+std::vector<uint8_t> SimChip::Flash() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<uint8_t> bytes(kFlashSize);
+  uint32_t mask = model_ == Model::AT89S51 ? 0x0FFF : 0x1FFF;
+  for (uint32_t i = 0; i < kFlashSize; ++i) bytes[i] = flash_[i & mask];
+  return bytes;
+}
+
+void SimChip::SetFlash(const std::vector<uint8_t>& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  flash_.fill(0xFF);
+  std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), kFlashSize), flash_.begin());
+}
+
+uint8_t SimChip::LockBits() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lockBits_;
+}
+
+void SimChip::SetLockBits(uint8_t bits) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lockBits_ = bits & (kLB1 | kLB2 | kLB3);
+}
+
+bool SimChip::InProgrammingMode() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return programming_;
+}
+
+std::vector<SimEvent> SimChip::Events() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_;
+}
+
+std::vector<uint8_t> SimChip::WrittenBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<uint8_t> bytes;
+  for (const SimEvent& event : events_) {
+    if (event.kind == SimEvent::Kind::Byte) bytes.push_back(event.written);
+  }
+  return bytes;
+}
+
+void SimChip::ClearEvents() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events_.clear();
+}

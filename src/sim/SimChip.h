@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "sim/SimEvent.h"
+
+// The serial-to-SPI adapter with an AT89S51 or AT89S52 behind it, as the datasheets describe
+// the serial programming interface. Each byte written is answered by the byte the chip shifts
+// out meanwhile. RTS drives the chip's RST: programming needs RTS cleared, then set, then a
+// Programming Enable. Thread-safe: the programmer's thread talks to it while a test looks on.
+class SimChip {
+ public:
+  enum class Model { AT89S51, AT89S52 };
+  static constexpr uint32_t kFlashSize = 8192;
+  // Lock bits as Read Lock Bits reports them: bits 0, 1, 2 = LB1, LB2, LB3.
+  static constexpr uint8_t kLB1 = 0x01, kLB2 = 0x02, kLB3 = 0x04;
+
+  SimChip(Model model, Clock& clock);
+
+  // Parses "AT89S51" / "AT89S52" (also lower case); false when it is neither.
+  static bool ParseModel(const std::string& name, Model& model);
+
+  // The bridge: the answer to one byte, or nothing when the adapter has gone silent.
+  std::optional<uint8_t> Exchange(uint8_t written);
+  void SetRts(bool asserted);
+
+  // Stops answering once `bytes` bytes have been answered (counted from now on).
+  void SetSilenceAfter(uint64_t bytes);
+  // Without RTS (on a pseudo-terminal), a byte after at least `gap` of silence starts a new
+  // instruction and counts as after a reset pulse. Zero turns this off.
+  void SetIdleGapReset(std::chrono::milliseconds gap);
+
+  Model GetModel() const;
+  std::vector<uint8_t> Flash() const;
+  void SetFlash(const std::vector<uint8_t>& bytes);
+  uint8_t LockBits() const;
+  void SetLockBits(uint8_t bits);
+  bool InProgrammingMode() const;
+
+  std::vector<SimEvent> Events() const;
+  // Only the bytes written, in order.
+  std::vector<uint8_t> WrittenBytes() const;
+  void ClearEvents();
+
+ private:
+  uint8_t Answer(uint8_t written);
+  uint8_t AnswerProgrammingInstruction(uint8_t written);
+  void Complete4ByteInstruction();
+  uint8_t PageByte(uint32_t address, uint8_t written, bool writing);
+  bool Busy() const;
+
+  mutable std::mutex mutex_;  // guards every field below
+  Clock& clock_;
+  Model model_;
+  std::array<uint8_t, kFlashSize> flash_;
+  uint8_t lockBits_ = 0;
+  bool rts_ = false;
+  bool resetPulsed_ = false;   // RTS went low then high since the last enable
+  bool programming_ = false;   // Programming Enable accepted
+  std::vector<uint8_t> instruction_;  // bytes of the instruction in progress
+  std::chrono::nanoseconds busyUntil_{0};
+  std::chrono::nanoseconds lastByteAt_{0};
+  bool anyByte_ = false;
+  std::chrono::milliseconds idleGap_{0};
+  std::optional<uint64_t> answersLeft_;
+  std::vector<SimEvent> events_;
+};
