@@ -65,8 +65,7 @@ void PortResolver::AttachSimChip(const std::string& target, std::shared_ptr<SimC
   chips_[CanonicalSimName(target)] = std::move(chip);
 }
 
-std::unique_ptr<CommPort> PortResolver::Open(const std::string& deviceName,
-                                             std::string& failure) {
+std::unique_ptr<CommPort> PortResolver::Open(const std::string& deviceName, std::string& failure) {
   std::string target = Resolve(deviceName);
   if (IsSimName(target)) return std::make_unique<SimCommPort>(SimChipFor(target), clock_);
   return OpenNativePort(target, failure);

@@ -18,9 +18,12 @@ SimChip::SimChip(Model model, Clock& clock) : clock_(clock), model_(model) { fla
 bool SimChip::ParseModel(const std::string& name, Model& model) {
   std::string upper = name;
   std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-  if (upper == "AT89S51") model = Model::AT89S51;
-  else if (upper == "AT89S52") model = Model::AT89S52;
-  else return false;
+  if (upper == "AT89S51")
+    model = Model::AT89S51;
+  else if (upper == "AT89S52")
+    model = Model::AT89S52;
+  else
+    return false;
   return true;
 }
 

@@ -61,8 +61,8 @@ class SimChip {
   std::array<uint8_t, kFlashSize> flash_;
   uint8_t lockBits_ = 0;
   bool rts_ = false;
-  bool resetPulsed_ = false;   // RTS went low then high since the last enable
-  bool programming_ = false;   // Programming Enable accepted
+  bool resetPulsed_ = false;          // RTS went low then high since the last enable
+  bool programming_ = false;          // Programming Enable accepted
   std::vector<uint8_t> instruction_;  // bytes of the instruction in progress
   std::chrono::nanoseconds busyUntil_{0};
   std::chrono::nanoseconds lastByteAt_{0};

@@ -1,0 +1,86 @@
+#pragma once
+
+// A device on the simulated adapter and chip, on virtual time: what every device test needs.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/AT89S52.h"
+#include "device/ProcessListener.h"
+#include "platform/VirtualClock.h"
+#include "serial/TSerial.h"
+#include "sim/SimChip.h"
+#include "sim/SimCommPort.h"
+#include "sim/SimEvent.h"
+
+// Records each notification and whether the link was open when it came.
+class RecordingListener : public ProcessListener {
+ public:
+  struct Note {
+    int value;
+    int kind;
+    bool linkOpen;
+  };
+
+  explicit RecordingListener(const TSerial& serial) : ProcessListener(true), serial_(serial) {}
+  void Notify(int value, int kind) override { notes.push_back({value, kind, serial_.IsOpen()}); }
+  std::vector<Note> notes;
+
+ protected:
+  void Execute() override {}
+
+ private:
+  const TSerial& serial_;
+};
+
+// Hands out ports onto one chip, as the driver would for one real adapter.
+class SimOpener : public PortOpener {
+ public:
+  SimOpener(std::shared_ptr<SimChip> chip, Clock& clock) : chip_(std::move(chip)), clock_(clock) {}
+  std::unique_ptr<CommPort> Open(const std::string& name, std::string&) override {
+    openedNames.push_back(name);
+    return std::make_unique<SimCommPort>(chip_, clock_);
+  }
+  std::vector<std::string> openedNames;
+
+ private:
+  std::shared_ptr<SimChip> chip_;
+  Clock& clock_;
+};
+
+// The wire as text: bytes written in hex, "rts+"/"rts-", and "@N" where N ms passed.
+inline std::string RenderWire(const std::vector<SimEvent>& events) {
+  std::string text;
+  std::chrono::nanoseconds last{0};
+  for (const SimEvent& event : events) {
+    auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(event.time - last);
+    if (gap.count() > 0 && !text.empty()) text += "@" + std::to_string(gap.count()) + " ";
+    last = event.time;
+    if (event.kind == SimEvent::Kind::Rts) {
+      text += event.rts ? "rts+ " : "rts- ";
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02X ", event.written);
+      text += hex;
+    }
+  }
+  if (!text.empty()) text.pop_back();
+  return text;
+}
+
+// The reset pulse and Programming Enable that start every operation.
+inline std::string EnableOnWire() { return "rts+ rts- @600 rts+ @600 AC 53 00 69 @600"; }
+
+struct DeviceBench {
+  VirtualClock clock;
+  std::shared_ptr<SimChip> chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock);
+  SimOpener opener{chip, clock};
+  TSerial serial{1, opener};
+  AT89S52 device{&serial, clock};
+  RecordingListener listener{serial};
+
+  DeviceBench() { device.SetListener(&listener); }
+  std::string Wire() const { return RenderWire(chip->Events()); }
+};
