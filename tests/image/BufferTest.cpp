@@ -1,0 +1,119 @@
+// Memory images: loading from raw files, saving without ever leaving a half-written file.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "device/ScratchFolder.h"
+#include "image/Buffer.h"
+#include "platform/Exception.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(size_t count, uint8_t seed) {
+  std::vector<uint8_t> bytes(count);
+  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
+  return bytes;
+}
+
+void Load(Buffer& buffer, const std::filesystem::path& file) {
+  FILE* stream = std::fopen(file.c_str(), "rb");
+  ASSERT_NE(stream, nullptr);
+  buffer.LoadFrom(stream, buffer.Size());
+  std::fclose(stream);
+}
+
+std::vector<uint8_t> Contents(const Buffer& buffer) {
+  return {buffer.Data(), buffer.Data() + buffer.Size()};
+}
+
+TEST(BufferLoad, NewImageIsErasedFlash) {
+  Buffer buffer(8192);
+  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
+  EXPECT_EQ(buffer.Count(), 0u);
+}
+
+TEST(BufferLoad, EmptyShortAndLongFiles) {
+  ScratchFolder folder;
+  Buffer buffer(8192);
+  ScratchFolder::Write("empty.bin", {});
+  Load(buffer, "empty.bin");
+  EXPECT_EQ(buffer.Count(), 0u);
+  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
+
+  ScratchFolder::Write("long.bin", Bytes(10000, 1));
+  Load(buffer, "long.bin");
+  EXPECT_EQ(buffer.Count(), 8192u);
+  auto longBytes = Bytes(10000, 1);
+  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(longBytes.begin(), longBytes.begin() + 8192));
+
+  ScratchFolder::Write("short.bin", Bytes(100, 9));
+  Load(buffer, "short.bin");
+  EXPECT_EQ(buffer.Count(), 100u);
+  auto expected = std::vector<uint8_t>(longBytes.begin(), longBytes.begin() + 8192);
+  auto shortBytes = Bytes(100, 9);
+  std::copy(shortBytes.begin(), shortBytes.end(), expected.begin());
+  EXPECT_EQ(Contents(buffer), expected) << "bytes past a short file keep the earlier load";
+}
+
+TEST(BufferSave, WritesTheWholeImageWithControlBytesUnchanged) {
+  ScratchFolder folder;
+  Buffer buffer(8192);
+  buffer[0] = 0x0A, buffer[1] = 0x0D, buffer[2] = 0x1A, buffer[3] = 0x00;
+  buffer.SaveTo("image.bin");
+  EXPECT_EQ(ScratchFolder::Read("image.bin"), Contents(buffer));
+  Buffer reloaded(8192);
+  Load(reloaded, "image.bin");
+  EXPECT_EQ(Contents(reloaded), Contents(buffer));
+}
+
+TEST(BufferSave, MissingFolderIsReportedWithThePathAndReason) {
+  ScratchFolder folder;
+  try {
+    Buffer(8192).SaveTo("no/such/folder/image.bin");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find("no/such/folder/image.bin"), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("No such file or directory"), std::string::npos) << e.Message();
+  }
+}
+
+// A file-size limit makes the write fail half-way, even for root, who ignores permissions.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int);
+};
+
+TEST(BufferSave, FailedWriteKeepsTheExistingFileAndLeavesNoTemporary) {
+  ScratchFolder folder;
+  ScratchFolder::Write("image.bin", Bytes(3000, 5));
+  Buffer buffer(8192);
+  {
+    FileSizeLimit limit(4096);
+    EXPECT_THROW(buffer.SaveTo("image.bin"), Exception);
+  }
+  EXPECT_EQ(ScratchFolder::Read("image.bin"), Bytes(3000, 5));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The link's platform calls, recorded by a fake driver: which calls, in which order, with
+// which settings. What the user sees of the link is tested against the simulated chip.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Exception.h"
+#include "serial/TSerial.h"
+
+namespace {
+
+struct DriverState {
+  LineSettings settings{9600, 7, LineSettings::kEvenParity, LineSettings::kTwoStopBits, false};
+  CommTimeouts timeouts{11, 12, 13, 14, 15};
+  std::vector<std::string> calls;
+  std::vector<uint8_t> pendingAnswers;
+  bool closed = false;
+};
+
+class RecordingPort : public CommPort {
+ public:
+  explicit RecordingPort(DriverState& state) : state_(state) {}
+  ~RecordingPort() override { state_.calls.push_back("CloseHandle"), state_.closed = true; }
+  bool GetState(LineSettings& s) override { return Log("GetCommState"), s = state_.settings, true; }
+  bool SetState(const LineSettings& s) override {
+    Log("SetCommState" + std::string(s.abortOnError ? "+abort" : ""));
+    state_.settings = s;
+    return true;
+  }
+  bool GetTimeouts(CommTimeouts& t) override {
+    return Log("GetCommTimeouts"), t = state_.timeouts, true;
+  }
+  bool SetTimeouts(const CommTimeouts& t) override {
+    Log("SetCommTimeouts");
+    state_.timeouts = t;
+    return true;
+  }
+  bool SetRts(bool on) override { return Log(on ? "SETRTS" : "CLRRTS"), true; }
+  bool SetupQueues(uint32_t in, uint32_t out) override {
+    return Log("SetupComm " + std::to_string(in) + " " + std::to_string(out)), true;
+  }
+  uint32_t WriteByte(uint8_t b) override { return Log("WriteFile " + std::to_string(b)), 1; }
+  uint32_t ReadByte(uint8_t* p) override {
+    Log("ReadFile");
+    if (state_.pendingAnswers.empty()) return 0;
+    *p = state_.pendingAnswers.front();
+    state_.pendingAnswers.erase(state_.pendingAnswers.begin());
+    return 1;
+  }
+
+ private:
+  void Log(const std::string& call) { state_.calls.push_back(call); }
+  DriverState& state_;
+};
+
+class RecordingOpener : public PortOpener {
+ public:
+  std::unique_ptr<CommPort> Open(const std::string& name, std::string& failure) override {
+    names.push_back(name);
+    if (refuse) {
+      failure = "no such device";
+      return nullptr;
+    }
+    state.calls.push_back("CreateFileA " + name);
+    state.closed = false;
+    return std::make_unique<RecordingPort>(state);
+  }
+  DriverState state;
+  std::vector<std::string> names;
+  bool refuse = false;
+};
+
+TEST(TSerialOpen, ConfiguresTheLineWithReadModifyWriteInTheFixedOrder) {
+  RecordingOpener opener;
+  TSerial serial(3, opener);
+  serial.Open();
+  const std::vector<std::string> expected = {
+      "CreateFileA COM3", "GetCommState",       "SetCommState+abort", "GetCommTimeouts",
+      "SetCommTimeouts",  "GetCommTimeouts",    "SetCommTimeouts",    "SETRTS",
+      "GetCommState",     "SetCommState+abort", "GetCommState",       "SetCommState+abort",
+      "GetCommState",     "SetCommState+abort", "GetCommState",       "SetCommState+abort",
+      "GetCommTimeouts",  "SetCommTimeouts"};
+  EXPECT_EQ(opener.state.calls, expected);
+  const LineSettings& line = opener.state.settings;
+  EXPECT_EQ(line.baudRate, 4800u);
+  EXPECT_EQ(line.byteSize, 8);
+  EXPECT_EQ(line.parity, LineSettings::kNoParity);
+  EXPECT_EQ(line.stopBits, LineSettings::kOneStopBit);
+  EXPECT_TRUE(line.abortOnError);
+  const CommTimeouts& t = opener.state.timeouts;
+  EXPECT_EQ(t.readTotalTimeoutConstant, 100u);
+  EXPECT_EQ(t.writeTotalTimeoutMultiplier, 200u);
+  EXPECT_EQ(t.writeTotalTimeoutConstant, 200u);
+  EXPECT_EQ(t.readIntervalTimeout, 11u) << "left as the driver held it";
+  EXPECT_EQ(t.readTotalTimeoutMultiplier, 12u) << "left as the driver held it";
+  EXPECT_EQ(serial.Timeouts().readTotalTimeoutConstant, 100u) << "the copy equals the driver";
+  EXPECT_TRUE(serial.IsOpen());
+}
+
+TEST(TSerialOpen, SecondOpenMakesNoPlatformCall) {
+  RecordingOpener opener;
+  TSerial serial(1, opener);
+  serial.Open();
+  size_t calls = opener.state.calls.size();
+  serial.Open();
+  EXPECT_EQ(opener.state.calls.size(), calls);
+}
+
+TEST(TSerialOpen, FailureNamesThePortAndTheReasonAndCanBeRetried) {
+  RecordingOpener opener;
+  opener.refuse = true;
+  TSerial serial(5, opener);
+  try {
+    serial.Open();
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Sériový port COM5 nelze otevřít\nno such device");
+  }
+  EXPECT_FALSE(serial.IsOpen());
+  serial.Close();
+  EXPECT_THROW(serial.Open(), Exception);
+  EXPECT_EQ(opener.names.size(), 2u);
+}
+
+TEST(TSerialPort, NewNumberAppliesFromTheNextOpening) {
+  RecordingOpener opener;
+  TSerial serial(1, opener);
+  serial.Open();
+  serial.SetPort(3);
+  serial.WriteByte(0x42);
+  EXPECT_EQ(opener.names, std::vector<std::string>{"COM1"});
+  serial.Close();
+  serial.Open();
+  EXPECT_EQ(opener.names, (std::vector<std::string>{"COM1", "COM3"}));
+  EXPECT_EQ(serial.OpenedName(), "COM3");
+}
+
+TEST(TSerialTransfer, OneCallPerByteAndUntouchedDestinationOnTimeout) {
+  RecordingOpener opener;
+  TSerial serial(1, opener);
+  serial.Open();
+  opener.state.calls.clear();
+  opener.state.pendingAnswers = {0x0A, 0x1A};
+  uint8_t byte = 0x77;
+  EXPECT_EQ(serial.WriteByte(0x0D), 1u);
+  EXPECT_EQ(serial.ReadByte(&byte), 1u);
+  EXPECT_EQ(byte, 0x0A);
+  EXPECT_EQ(serial.ReadByte(&byte), 1u);
+  EXPECT_EQ(byte, 0x1A);
+  EXPECT_EQ(serial.ReadByte(&byte), 0u);
+  EXPECT_EQ(byte, 0x1A);
+  serial.SetRts(false);
+  serial.SetQueueSizes(8202, 8202);
+  EXPECT_EQ(opener.state.calls,
+            (std::vector<std::string>{"WriteFile 13", "ReadFile", "ReadFile", "ReadFile", "CLRRTS",
+                                      "SetupComm 8202 8202"}));
+}
+
+TEST(TSerialClosed, DoesNothingAndRemembersNothing) {
+  RecordingOpener opener;
+  TSerial serial(1, opener);
+  uint8_t byte = 0x55;
+  EXPECT_EQ(serial.WriteByte(1), 0u);
+  EXPECT_EQ(serial.ReadByte(&byte), 0u);
+  EXPECT_EQ(byte, 0x55);
+  serial.SetRts(false);
+  serial.SetQueueSizes(10, 10);
+  serial.Close();
+  EXPECT_TRUE(opener.state.calls.empty());
+  serial.Open();
+  for (const auto& call : opener.state.calls) EXPECT_EQ(call.find("SetupComm"), std::string::npos);
+}
+
+TEST(TSerialClosed, CloseAndDestructionReleaseThePortOnce) {
+  RecordingOpener opener;
+  {
+    TSerial serial(1, opener);
+    serial.Open();
+    serial.Close();
+    serial.Close();
+    EXPECT_EQ(std::count(opener.state.calls.begin(), opener.state.calls.end(), "CloseHandle"), 1);
+    serial.Open();
+  }
+  EXPECT_TRUE(opener.state.closed) << "destroying an open link closes the port";
+  EXPECT_EQ(std::count(opener.state.calls.begin(), opener.state.calls.end(), "CloseHandle"), 2);
+}
+
+}  // namespace
