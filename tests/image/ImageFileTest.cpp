@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "image/ImageFile.h"
+#include "platform/Exception.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ImageFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("isp89-imagefile-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+  std::string Write(const std::string& name, const std::string& content) const {
+    std::ofstream(PathOf(name), std::ios::binary) << content;
+    return PathOf(name);
+  }
+
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // The message of the exception Load throws, and a check that the image kept its pattern.
+  std::string LoadError(const std::string& path) {
+    Buffer image(8192);
+    for (uint32_t i = 0; i < image.Size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
+    Buffer before = image;
+    std::string message = "(no error)";
+    try {
+      ImageFile::Load(path, image);
+    } catch (const Exception& e) {
+      message = e.Message();
+    }
+    EXPECT_EQ(0, std::memcmp(before.Data(), image.Data(), image.Size())) << path;
+    return message;
+  }
+
+  fs::path folder_;
+};
+
+}  // namespace
+
+TEST_F(ImageFileTest, ExtensionChoosesTheFormat) {
+  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("a/firmware.hex"));
+  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("FIRMWARE.HEX"));
+  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("main.ihx"));
+  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("main.bin"));
+  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("main.hex.bin"));
+  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("hex"));
+  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("dir.hex/main"));
+}
+
+TEST_F(ImageFileTest, RawFilesKeepTheBufferRules) {
+  Buffer image(8192);
+  std::string big(8192, '\x11');
+  ImageFile::LoadResult first = ImageFile::Load(Write("big.bin", big), image);
+  EXPECT_EQ(8192u, first.bytesLoaded);
+  EXPECT_FALSE(first.longerThanImage);
+
+  std::string small = std::string("\x0A\x0D\x1A", 3) + std::string(97, '\x22');
+  ImageFile::LoadResult second = ImageFile::Load(Write("small.bin", small), image);
+  EXPECT_EQ(ImageFile::Format::Raw, second.format);
+  EXPECT_EQ(100u, second.bytesLoaded);
+  EXPECT_EQ(0x0A, image[0]);
+  EXPECT_EQ(0x0D, image[1]);
+  EXPECT_EQ(0x1A, image[2]);
+  EXPECT_EQ(0x22, image[99]);
+  EXPECT_EQ(0x11, image[100]);  // left from the longer file
+  EXPECT_EQ(0x11, image[8191]);
+}
+
+TEST_F(ImageFileTest, RawFileLongerThanTheMemoryIsReportedAndCut) {
+  Buffer image(8192);
+  std::string content(10000, '\x33');
+  content[8191] = '\x44';
+  content[8192] = '\x55';
+  ImageFile::LoadResult result = ImageFile::Load(Write("long.bin", content), image);
+  EXPECT_TRUE(result.longerThanImage);
+  EXPECT_EQ(10000u, result.fileSize);
+  EXPECT_EQ(8192u, result.bytesLoaded);
+  EXPECT_EQ(0x44, image[8191]);
+}
+
+TEST_F(ImageFileTest, HexFileReplacesTheWholeImage) {
+  Buffer image(8192);
+  image[0x100] = 0x00;
+  ImageFile::LoadResult result =
+      ImageFile::Load(Write("a.hex", ":03000000020030CB\n:00000001FF\n"), image);
+  EXPECT_EQ(ImageFile::Format::IntelHex, result.format);
+  EXPECT_EQ(0x02, image[0]);
+  EXPECT_EQ(0x30, image[2]);
+  EXPECT_EQ(0xFF, image[0x100]);
+}
+
+TEST_F(ImageFileTest, BadInputFilesAreNamedAndChangeNothing) {
+  EXPECT_EQ("cannot open " + PathOf("missing.bin") + ": No such file or directory",
+            LoadError(PathOf("missing.bin")));
+  EXPECT_EQ(PathOf("empty.bin") + " is empty (0 bytes)", LoadError(Write("empty.bin", "")));
+  EXPECT_EQ(PathOf("empty.hex") + " is empty (0 bytes)", LoadError(Write("empty.hex", "")));
+  fs::create_directories(PathOf("folder.hex"));
+  EXPECT_EQ(PathOf("folder.hex") + " is a folder, not an image file",
+            LoadError(PathOf("folder.hex")));
+  std::string bad = Write("bad.hex", ":03000000020030CB\n:0200100AABB89\n:00000001FF\n");
+  EXPECT_EQ(bad + " line 2: an odd number of hexadecimal digits (13)", LoadError(bad));
+  // The first line was good, but nothing of a bad file is loaded.
+  std::string late = Write("late.hex", ":03000000020030CB\n:00000006FA\n");
+  EXPECT_EQ(late + " line 2: unknown record type 06", LoadError(late));
+  if (getuid() != 0) {
+    std::string locked = Write("locked.bin", "abc");
+    fs::permissions(locked, fs::perms::none);
+    EXPECT_EQ("cannot open " + locked + ": Permission denied", LoadError(locked));
+  }
+}
+
+TEST_F(ImageFileTest, SavesEachFormatWholeAndReadsItBack) {
+  Buffer image(8192);
+  image[0] = 0x0A;
+  image[0x1FFF] = 0x1A;
+  ImageFile::Save(PathOf("out.bin"), image);
+  std::string raw = Read(PathOf("out.bin"));
+  ASSERT_EQ(8192u, raw.size());
+  EXPECT_EQ('\x0A', raw[0]);
+  EXPECT_EQ('\x1A', raw[8191]);
+
+  ImageFile::Save(PathOf("out.hex"), image);
+  EXPECT_EQ(
+      ":100000000AFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF5\n:101FF000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFF1AD6\n:"
+      "00000001FF\n",
+      Read(PathOf("out.hex")));
+  Buffer back(8192);
+  ImageFile::Load(PathOf("out.hex"), back);
+  EXPECT_EQ(0, std::memcmp(image.Data(), back.Data(), 8192));
+}
+
+TEST_F(ImageFileTest, FailedSaveLeavesTheOldFileWhole) {
+  Buffer image(8192);
+  std::string old = Write("old.hex", "keep me");
+  EXPECT_THROW(ImageFile::Save(PathOf("no/such/folder/x.hex"), image), Exception);
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  if (getuid() != 0) {
+    EXPECT_THROW(ImageFile::Save(old, image), Exception);
+  }
+  fs::permissions(folder_, fs::perms::owner_all);
+  EXPECT_EQ("keep me", Read(old));
+}
