@@ -57,12 +57,15 @@ void SimChip::SetRts(bool asserted) {
   event.rts = asserted;
   event.time = clock_.Now();
   events_.push_back(event);
+  // A reset pulse is RTS cleared, then set: the first set after opening, from an unknown
+  // level, is not one.
   if (!asserted) {
     programming_ = false;
     instruction_.clear();
-  } else if (!rts_) {
+  } else if (rtsCleared_) {
     resetPulsed_ = true;
   }
+  rtsCleared_ = !asserted;
   rts_ = asserted;
 }
 

@@ -61,6 +61,7 @@ class SimChip {
   std::array<uint8_t, kFlashSize> flash_;
   uint8_t lockBits_ = 0;
   bool rts_ = false;
+  bool rtsCleared_ = false;           // RTS was explicitly cleared and not set since
   bool resetPulsed_ = false;          // RTS went low then high since the last enable
   bool programming_ = false;          // Programming Enable accepted
   std::vector<uint8_t> instruction_;  // bytes of the instruction in progress
