@@ -1,9 +1,232 @@
-// Temporary: replaced by the termios backend.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
+#include <cerrno>
+#include <cstring>
+
 #include "platform/NativePort.h"
-std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
-  failure = path + ": serial ports are not built yet";
+#include "platform/PosixCommPort.h"
+#include "platform/TermiosLine.h"
+
+namespace {
+
+// The variable that names the device for this path: ISP89_COM3 for /dev/ttyS2.
+std::string VariableFor(const std::string& path) {
+  const std::string prefix = "/dev/ttyS";
+  if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+      path.find_first_not_of("0123456789", prefix.size()) == std::string::npos &&
+      path.size() - prefix.size() < 6) {
+    return "ISP89_COM" + std::to_string(std::stoi(path.substr(prefix.size())) + 1);
+  }
+  return "ISP89_COM<n> (n: the port number)";
+}
+
+std::string OpenFailure(const std::string& path, int error) {
+  std::string text = "cannot open " + path + ": " + std::strerror(error);
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return text +
+             "; your user may not use serial ports: add it to the dialout group "
+             "(sudo usermod -aG dialout $USER), then log in again";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+      return text + "; there is no such device: connect the adapter, or set " + VariableFor(path) +
+             " to its device, a path like /dev/ttyUSB0";
+    case EBUSY:
+      return text + "; the port is in use by another program: close it and try again";
+    case ENOTTY:
+      return text + "; this is not a serial port";
+    default:
+      return text;
+  }
+}
+
+std::string InUseFailure(const std::string& path) {
+  return "cannot open " + path +
+         ": the port is in use by another program (it holds the port locked); "
+         "close it and try again";
+}
+
+// The kernel of a USB-serial adapter otherwise holds each received byte up to 16 ms
+// before passing it on, which would stretch every one-byte exchange. Drivers without
+// the setting (a pseudo-terminal, most USB adapters' own) refuse it; that is fine.
+void AskForLowLatency(int fd) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+  serial_struct serial{};
+  if (ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);
+  }
+#else
+  (void)fd;
+#endif
+}
+
+// Root passes TIOCEXCL, so a port that another program made exclusive is detected here.
+bool HeldExclusivelyByAnother(int fd) {
+#ifdef TIOCGEXCL
+  int exclusive = 0;
+  return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
+std::unique_ptr<PosixCommPort> Refuse(int fd, std::string& failure, std::string text) {
+  close(fd);
+  failure = std::move(text);
   return nullptr;
 }
+
+}  // namespace
+
+std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path, std::string& failure) {
+  // Non-blocking: the open must not wait for a modem's carrier, and reads and writes wait
+  // through poll() with their time-outs.
+  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    failure = OpenFailure(path, errno);
+    return nullptr;
+  }
+  termios settings{};
+  if (tcgetattr(fd, &settings) != 0) return Refuse(fd, failure, OpenFailure(path, errno));
+  // The lock first: setting TIOCEXCL on a port that another program holds would leave that
+  // port exclusive after we gave up on it.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno;
+    return Refuse(fd, failure,
+                  error == EWOULDBLOCK ? InUseFailure(path) : OpenFailure(path, error));
+  }
+  if (HeldExclusivelyByAnother(fd)) return Refuse(fd, failure, InUseFailure(path));
+  if (ioctl(fd, TIOCEXCL) != 0) return Refuse(fd, failure, OpenFailure(path, errno));
+  MakeRawLine(settings);
+  if (tcsetattr(fd, TCSANOW, &settings) != 0) {
+    int error = errno;
+    ioctl(fd, TIOCNXCL);
+    return Refuse(fd, failure, OpenFailure(path, error));
+  }
+  AskForLowLatency(fd);
+  // A pseudo-terminal, and some drivers, keep bytes nobody read across openings; an
+  // operation must not take an answer from an earlier one.
+  tcflush(fd, TCIOFLUSH);
+  return std::unique_ptr<PosixCommPort>(new PosixCommPort(fd));
+}
+
+PosixCommPort::~PosixCommPort() {
+  // The exclusive flag belongs to the terminal, not to this descriptor: while anyone else
+  // keeps the terminal open (the simulator behind a pseudo-terminal does) it would lock out
+  // every later opener that is not root.
+  ioctl(fd_, TIOCNXCL);
+  close(fd_);
+}
+
+bool PosixCommPort::GetState(LineSettings& settings) {
+  termios line{};
+  if (tcgetattr(fd_, &line) != 0) return false;
+  TakeLineSettings(line, settings);
+  settings.abortOnError = abortOnError_;
+  return true;
+}
+
+// abortOnError: Windows then fails every read and write after a framing, parity or overrun
+// error until the error is cleared. termios has nothing like it: a byte with such an error
+// arrives as 0x00 and the line goes on. The flag is kept in the copy only; the protocol
+// notices a wrong answer by its value.
+bool PosixCommPort::SetState(const LineSettings& settings) {
+  termios before{};
+  if (tcgetattr(fd_, &before) != 0) return false;
+  termios wanted = before;
+  if (!PutLineSettings(settings, wanted)) return false;
+  // tcsetattr succeeds when any part of the change took, and a driver may force some of it
+  // (a pseudo-terminal keeps 8 bits, no parity): read back, and undo a change that did not
+  // take whole.
+  termios held{};
+  if (tcsetattr(fd_, TCSANOW, &wanted) != 0 || tcgetattr(fd_, &held) != 0 ||
+      !SameLineSettings(held, wanted)) {
+    tcsetattr(fd_, TCSANOW, &before);
+    return false;
+  }
+  abortOnError_ = settings.abortOnError;
+  return true;
+}
+
+bool PosixCommPort::GetTimeouts(CommTimeouts& timeouts) {
+  timeouts = timeouts_;
+  return true;
+}
+
+bool PosixCommPort::SetTimeouts(const CommTimeouts& timeouts) {
+  timeouts_ = timeouts;
+  return true;
+}
+
+// A pseudo-terminal has no modem lines and refuses; the caller does not depend on it.
+bool PosixCommPort::SetRts(bool asserted) {
+  int bits = TIOCM_RTS;
+  return ioctl(fd_, asserted ? TIOCMBIS : TIOCMBIC, &bits) == 0;
+}
+
+// termios has no queue sizes: the kernel's buffers (4 KB and more) already hold a whole
+// page and its answers. The request is taken as granted.
+bool PosixCommPort::SetupQueues(uint32_t, uint32_t) { return true; }
+
+bool PosixCommPort::WaitFor(short events, Deadline deadline) const {
+  for (;;) {
+    auto left = deadline - std::chrono::steady_clock::now();
+    if (left <= Deadline::duration::zero()) return false;
+    // Rounded up, so poll() never returns a little before the deadline.
+    auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    pollfd entry{fd_, events, 0};
+    int ready = poll(&entry, 1, static_cast<int>(ms));
+    if (ready > 0) return true;  // a hang-up or error shows in the read or write that follows
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
+uint32_t PosixCommPort::WriteByte(uint8_t byte) {
+  const uint64_t ms =
+      uint64_t{timeouts_.writeTotalTimeoutMultiplier} + timeouts_.writeTotalTimeoutConstant;
+  const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    ssize_t written = write(fd_, &byte, 1);
+    if (written == 1) return 1;
+    if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return 0;
+    if (!WaitFor(POLLOUT, deadline)) return 0;
+  }
+}
+
+uint32_t PosixCommPort::ReadByte(uint8_t* destination) {
+  const uint64_t ms =
+      uint64_t{timeouts_.readTotalTimeoutMultiplier} + timeouts_.readTotalTimeoutConstant;
+  const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    uint8_t byte = 0;
+    ssize_t got = read(fd_, &byte, 1);
+    if (got == 1) {
+      *destination = byte;
+      return 1;
+    }
+    // 0 is end of file: the device went away (an adapter unplugged).
+    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return 0;
+    if (!WaitFor(POLLIN, deadline)) return 0;
+  }
+}
+
+std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
+  return PosixCommPort::Open(path, failure);
+}
+
 std::string DefaultNativePortPath(int portNumber) {
   return "/dev/ttyS" + std::to_string(portNumber - 1);
 }

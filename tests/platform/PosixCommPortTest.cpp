@@ -1,0 +1,323 @@
+// The termios backend for real, on the slave side of a pseudo-terminal with the simulated
+// chip on the master side.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/Exception.h"
+#include "platform/NativePort.h"
+#include "sim/PtyLink.h"
+
+namespace {
+
+using testing::HasSubstr;
+using testing::StartsWith;
+using Steady = std::chrono::steady_clock;
+constexpr int kPort = 7;
+constexpr int kNobody = 65534;
+
+long MsSince(Steady::time_point start) {
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count());
+}
+
+// Runs `body` in a child process as an unprivileged user and returns its exit code (0 when
+// `body` held), so that root sees what an ordinary user sees: root passes file permissions
+// and TIOCEXCL.
+int RunAsNobody(const std::function<bool()>& body) {
+  pid_t child = fork();
+  if (child == 0) {
+    if (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0) {
+      _exit(body() ? 0 : 1);
+    }
+    _exit(2);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
+std::string OpenFailureOf(const std::string& path) {
+  std::string failure;
+  std::unique_ptr<CommPort> port = OpenNativePort(path, failure);
+  return port ? std::string("opened") : failure;
+}
+
+std::string MessageOfOpen(TSerial& serial) {
+  try {
+    serial.Open();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "opened";
+}
+
+class PosixCommPortTest : public testing::Test {
+ protected:
+  PtyLink link_{kPort};
+  TSerial& serial_ = link_.Serial();
+  const std::string& path_ = link_.Server().SlavePath();
+};
+
+// What the line looks like from another descriptor of the same terminal.
+termios LineOf(int fd) {
+  termios t{};
+  EXPECT_EQ(tcgetattr(fd, &t), 0) << std::strerror(errno);
+  return t;
+}
+
+TEST_F(PosixCommPortTest, OpenSetsTheLineTo4800RawEightNoParityOneStop) {
+  int observer = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(observer, 0) << std::strerror(errno);
+  termios before = LineOf(observer);
+  ASSERT_NE(cfgetospeed(&before), B4800) << "the test needs another speed before";
+
+  serial_.Open();
+  termios t = LineOf(observer);
+  close(observer);
+  EXPECT_EQ(cfgetospeed(&t), B4800);
+  EXPECT_EQ(cfgetispeed(&t), B4800);
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ECHONL | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(t.c_oflag & OPOST, 0u);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | PARMRK | BRKINT), 0u);
+  EXPECT_EQ(t.c_cc[VMIN], 1);
+  EXPECT_EQ(t.c_cc[VTIME], 0);
+
+  // The link's copies were read back from the driver.
+  EXPECT_EQ(serial_.State().baudRate, 4800u);
+  EXPECT_EQ(serial_.State().byteSize, 8);
+  EXPECT_EQ(serial_.State().parity, LineSettings::kNoParity);
+  EXPECT_EQ(serial_.State().stopBits, LineSettings::kOneStopBit);
+  EXPECT_TRUE(serial_.State().abortOnError);
+  EXPECT_EQ(serial_.Timeouts().readTotalTimeoutConstant, 100u);
+  EXPECT_EQ(serial_.Timeouts().writeTotalTimeoutMultiplier, 200u);
+  EXPECT_EQ(serial_.Timeouts().writeTotalTimeoutConstant, 200u);
+}
+
+// A pseudo-terminal keeps speed and stop bits but forces 8 data bits and no parity: what the
+// driver does not take whole is refused and undone.
+TEST_F(PosixCommPortTest, SettingsTheDriverHoldsRoundTripAndOthersAreRefusedAndUndone) {
+  std::string failure;
+  std::unique_ptr<CommPort> port = OpenNativePort(path_, failure);
+  ASSERT_TRUE(port) << failure;
+  const LineSettings held[] = {
+      {9600, 8, LineSettings::kNoParity, LineSettings::kTwoStopBits, true},
+      {115200, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false},
+      {4800, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, true},
+  };
+  for (const LineSettings& wanted : held) {
+    ASSERT_TRUE(port->SetState(wanted)) << wanted.baudRate;
+    LineSettings got{};
+    ASSERT_TRUE(port->GetState(got));
+    EXPECT_EQ(got.baudRate, wanted.baudRate);
+    EXPECT_EQ(got.byteSize, 8);
+    EXPECT_EQ(got.parity, LineSettings::kNoParity);
+    EXPECT_EQ(got.stopBits, wanted.stopBits);
+    EXPECT_EQ(got.abortOnError, wanted.abortOnError);
+  }
+  const LineSettings refused[] = {
+      {9600, 7, LineSettings::kEvenParity, LineSettings::kOneStopBit, false},  // driver
+      {9600, 8, LineSettings::kOddParity, LineSettings::kOneStopBit, false},   // driver
+      {12345, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false},
+      {0, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false},  // would hang up
+  };
+  for (const LineSettings& bad : refused) {
+    EXPECT_FALSE(port->SetState(bad)) << bad.baudRate << " " << int{bad.byteSize};
+    LineSettings got{};
+    ASSERT_TRUE(port->GetState(got));
+    EXPECT_EQ(got.baudRate, 4800u);
+    EXPECT_EQ(got.stopBits, LineSettings::kOneStopBit);
+    EXPECT_TRUE(got.abortOnError);
+  }
+}
+
+TEST_F(PosixCommPortTest, TimeoutsAreKeptAndRtsOnAPseudoTerminalIsRefusedHarmlessly) {
+  std::string failure;
+  std::unique_ptr<CommPort> port = OpenNativePort(path_, failure);
+  ASSERT_TRUE(port) << failure;
+  CommTimeouts fresh{1, 1, 1, 1, 1};
+  ASSERT_TRUE(port->GetTimeouts(fresh));
+  EXPECT_EQ(fresh.readTotalTimeoutConstant, 0u);
+  EXPECT_TRUE(port->SetTimeouts({0, 2, 30, 4, 50}));
+  CommTimeouts held{};
+  ASSERT_TRUE(port->GetTimeouts(held));
+  EXPECT_EQ(held.readTotalTimeoutMultiplier, 2u);
+  EXPECT_EQ(held.readTotalTimeoutConstant, 30u);
+  EXPECT_EQ(held.writeTotalTimeoutMultiplier, 4u);
+  EXPECT_EQ(held.writeTotalTimeoutConstant, 50u);
+  EXPECT_FALSE(port->SetRts(true));
+  EXPECT_FALSE(port->SetRts(false));
+  EXPECT_TRUE(port->SetupQueues(8202, 8202));
+  // The line still works after the refusals.
+  EXPECT_EQ(port->WriteByte(0xAC), 1u);
+  uint8_t answer = 0x55;
+  EXPECT_EQ(port->ReadByte(&answer), 1u);
+  EXPECT_EQ(answer, 0x00);
+}
+
+TEST_F(PosixCommPortTest, ASecondOpenerIsToldThePortIsInUse) {
+  serial_.Open();
+  TSerial second(kPort, link_.Resolver());
+  std::string message = MessageOfOpen(second);
+  EXPECT_THAT(message, StartsWith("Sériový port COM7 nelze otevřít\n"));
+  EXPECT_THAT(message, HasSubstr(path_));
+  EXPECT_THAT(message, HasSubstr("in use by another program"));
+  EXPECT_FALSE(second.IsOpen());
+
+  serial_.Close();
+  EXPECT_EQ(MessageOfOpen(second), "opened");
+}
+
+// An ordinary user meets TIOCEXCL itself, and must find the port free again once the holder
+// closed it, although the simulator keeps the terminal open all along.
+TEST_F(PosixCommPortTest, AnOrdinaryUserIsKeptOutWhileHeldAndLetInAfterwards) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user; run as root to check";
+  ASSERT_EQ(chmod(path_.c_str(), 0666), 0) << std::strerror(errno);
+  serial_.Open();
+  EXPECT_EQ(RunAsNobody([&] {
+              std::string failure = OpenFailureOf(path_);
+              return failure.find("in use by another program") != std::string::npos;
+            }),
+            0);
+  serial_.Close();
+  EXPECT_EQ(RunAsNobody([&] { return OpenFailureOf(path_) == "opened"; }), 0);
+}
+
+TEST_F(PosixCommPortTest, AReadWithNothingToReadTimesOutAndLeavesTheByte) {
+  serial_.Open();
+  uint8_t byte = 0xA5;
+  Steady::time_point start = Steady::now();
+  EXPECT_EQ(serial_.ReadByte(&byte), 0u);
+  long elapsed = MsSince(start);
+  EXPECT_GE(elapsed, 90);
+  EXPECT_LE(elapsed, 400);
+  EXPECT_EQ(byte, 0xA5);
+}
+
+TEST_F(PosixCommPortTest, AWriteThatCannotGoOutTimesOutAfterItsLimit) {
+  link_.Server().Stop();  // nobody drains the terminal any more
+  serial_.Open();
+  long lastWrite = 0;
+  uint32_t written = 1;
+  for (int i = 0; i < (1 << 20) && written == 1; ++i) {
+    Steady::time_point start = Steady::now();
+    written = serial_.WriteByte(static_cast<uint8_t>(i));
+    lastWrite = MsSince(start);
+  }
+  ASSERT_EQ(written, 0u) << "the terminal never filled up";
+  EXPECT_GE(lastWrite, 390);  // 200 x 1 + 200 ms
+  EXPECT_LE(lastWrite, 1000);
+}
+
+TEST_F(PosixCommPortTest, AnswersLeftUnreadComeInOrder) {
+  link_.Chip().SetFlash({0x11, 0x22, 0x33, 0x44});
+  serial_.Open();
+  ASSERT_TRUE(link_.Enable());
+  for (uint8_t byte : {0x30, 0x00, 0x00, 0x00, 0x00, 0x00}) serial_.WriteByte(byte);
+  std::vector<int> answers;
+  for (int i = 0; i < 6; ++i) {
+    uint8_t answer = 0;
+    answers.push_back(serial_.ReadByte(&answer) == 1 ? answer : -1);
+  }
+  EXPECT_EQ(answers, (std::vector<int>{0x00, 0x00, 0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST_F(PosixCommPortTest, AnswersLeftUnreadAreGoneAtTheNextOpening) {
+  serial_.Open();
+  for (uint8_t byte : {0xAC, 0x53, 0x00, 0x69}) serial_.WriteByte(byte);
+  ASSERT_TRUE(link_.Server().WaitForAnswered(4, std::chrono::seconds(2)));
+  serial_.Close();
+  serial_.Open();
+  uint8_t byte = 0x5A;
+  EXPECT_EQ(serial_.ReadByte(&byte), 0u);
+  EXPECT_EQ(byte, 0x5A);
+}
+
+// CR, LF, ^Z, XON, XOFF, NUL, FF and every other value: written bytes reach the chip as they
+// are, and page bytes come back as they are (the chip answers 255 - i to byte i, so an echo
+// or a translation would show).
+TEST_F(PosixCommPortTest, EveryByteValuePassesUnalteredBothWays) {
+  std::vector<uint8_t> flash(256);
+  std::vector<uint8_t> written(256);
+  std::vector<int> expected(256);
+  for (int i = 0; i < 256; ++i) {
+    flash[i] = static_cast<uint8_t>(255 - i);
+    written[i] = static_cast<uint8_t>(i);
+    expected[i] = 255 - i;
+  }
+  link_.Chip().SetFlash(flash);
+  serial_.Open();
+  ASSERT_TRUE(link_.Enable());
+  ASSERT_EQ(link_.Exchange({0x30, 0x00}), (std::vector<int>{0x00, 0x00}));
+  link_.Chip().ClearEvents();
+  EXPECT_EQ(link_.Exchange(written), expected);
+  EXPECT_EQ(link_.Chip().WrittenBytes(), written);
+}
+
+TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedWithWhatToSet) {
+  std::string failure = OpenFailureOf("/tmp/isp89-no-such-folder/ttyUSB9");
+  EXPECT_THAT(failure, StartsWith("cannot open /tmp/isp89-no-such-folder/ttyUSB9: "));
+  EXPECT_THAT(failure, HasSubstr(std::strerror(ENOENT)));
+  EXPECT_THAT(failure, HasSubstr("no such device"));
+  EXPECT_THAT(failure, HasSubstr("ISP89_COM"));
+  EXPECT_THAT(failure, HasSubstr("/dev/ttyUSB0"));
+
+  struct stat info {};
+  if (stat("/dev/ttyS200", &info) != 0) {
+    EXPECT_THAT(OpenFailureOf("/dev/ttyS200"), HasSubstr("set ISP89_COM201 to"));
+  }
+  EXPECT_EQ(DefaultNativePortPath(1), "/dev/ttyS0");
+  EXPECT_EQ(DefaultNativePortPath(3), "/dev/ttyS2");
+
+  setenv("ISP89_COM5", "/tmp/isp89-no-such-folder/ttyUSB9", 1);
+  PortResolver resolver(SystemClock::Instance());
+  TSerial serial(5, resolver);
+  std::string message = MessageOfOpen(serial);
+  EXPECT_THAT(message,
+              StartsWith("Sériový port COM5 nelze otevřít\ncannot open /tmp/isp89-no-such-folder"));
+  EXPECT_FALSE(serial.IsOpen());
+}
+
+TEST(PosixCommPortFailureTest, AFileThatIsNoTerminalIsRefused) {
+  char path[] = "/tmp/isp89-not-a-port-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  std::string failure = OpenFailureOf(path);
+  unlink(path);
+  EXPECT_THAT(failure, StartsWith(std::string("cannot open ") + path + ": "));
+  EXPECT_THAT(failure, HasSubstr("not a serial port"));
+}
+
+TEST(PosixCommPortFailureTest, PermissionDeniedTellsAboutTheDialoutGroup) {
+  char path[] = "/tmp/isp89-no-access-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  ASSERT_EQ(chmod(path, 0), 0);
+  auto check = [&] {
+    std::string failure = OpenFailureOf(path);
+    return failure.find(std::strerror(EACCES)) != std::string::npos &&
+           failure.find("dialout") != std::string::npos &&
+           failure.find("sudo usermod -aG dialout $USER") != std::string::npos;
+  };
+  bool held = geteuid() == 0 ? RunAsNobody(check) == 0 : check();
+  unlink(path);
+  EXPECT_TRUE(held);
+}
+
+}  // namespace
