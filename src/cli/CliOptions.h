@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What the command line asked for, checked: the command is known, its file is there when it
+// needs one, the port and device names are valid.
+struct CliOptions {
+  enum class Command { None, Help, Version, Signature, Read, Write, Verify, Erase, Lock };
+
+  Command command = Command::None;
+  std::string file;  // read, write, verify
+  std::string port = "COM1";
+  std::string device;                // empty: taken from the signature
+  std::optional<unsigned> lockMode;  // lock --write MODE
+  bool trace = false;
+  bool quiet = false;
+  bool force = false;
+  bool noVerify = false;
+};

@@ -1,0 +1,162 @@
+#include "cli/CommandLine.h"
+
+#include <map>
+
+#include "cli/CliError.h"
+#include "cli/PortChoice.h"
+#include "device/ChipCatalog.h"
+
+namespace {
+
+using Command = CliOptions::Command;
+
+const std::map<std::string, Command>& CommandNames() {
+  static const std::map<std::string, Command> kNames = {
+      {"signature", Command::Signature}, {"read", Command::Read},   {"write", Command::Write},
+      {"verify", Command::Verify},       {"erase", Command::Erase}, {"lock", Command::Lock},
+  };
+  return kNames;
+}
+
+[[noreturn]] void Usage(const std::string& message) {
+  throw CliError(CliError::kUsage, message + " (isp89-cli --help lists the usage)");
+}
+
+bool TakesFile(Command command) {
+  return command == Command::Read || command == Command::Write || command == Command::Verify;
+}
+
+// Walks the arguments; each option that takes a value takes the next one or its "=value".
+class Parser {
+ public:
+  explicit Parser(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+
+  CliOptions Run() {
+    for (index_ = 0; index_ < arguments_.size(); ++index_) Take(arguments_[index_]);
+    if (options_.command == Command::Help || options_.command == Command::Version) {
+      return options_;
+    }
+    Check();
+    return options_;
+  }
+
+ private:
+  void Take(const std::string& argument) {
+    std::string name = argument, value;
+    bool inlineValue = false;
+    if (argument.compare(0, 2, "--") == 0 && argument.find('=') != std::string::npos) {
+      name = argument.substr(0, argument.find('='));
+      value = argument.substr(argument.find('=') + 1);
+      inlineValue = true;
+    }
+    auto valueOf = [&]() {
+      if (inlineValue) return value;
+      if (index_ + 1 >= arguments_.size()) Usage("option " + name + " needs a value");
+      return arguments_[++index_];
+    };
+    if (name == "-h" || name == "--help") {
+      options_.command = Command::Help;
+    } else if (name == "--version") {
+      if (options_.command != Command::Help) options_.command = Command::Version;
+    } else if (name == "-p" || name == "--port") {
+      options_.port = valueOf();
+    } else if (name == "-d" || name == "--device") {
+      options_.device = valueOf();
+    } else if (name == "--write") {
+      options_.lockMode = ParseLockMode(valueOf());
+    } else if (name == "--trace" || name == "-q" || name == "--quiet" || name == "--force" ||
+               name == "--no-verify") {
+      if (inlineValue) Usage("option " + name + " takes no value");
+      Flag(name);
+    } else if (name.size() > 1 && name[0] == '-') {
+      Usage("unknown option '" + argument + "'");
+    } else {
+      Positional(argument);
+    }
+  }
+
+  void Flag(const std::string& name) {
+    if (name == "--trace") options_.trace = true;
+    if (name == "-q" || name == "--quiet") options_.quiet = true;
+    if (name == "--force") options_.force = true;
+    if (name == "--no-verify") options_.noVerify = true;
+  }
+
+  static unsigned ParseLockMode(const std::string& text) {
+    if (text.size() != 1 || text[0] < '0' || text[0] > '3') {
+      Usage("lock mode '" + text + "' is not 0 to 3 (bit 0 programs LB1, bit 1 LB2)");
+    }
+    return static_cast<unsigned>(text[0] - '0');
+  }
+
+  void Positional(const std::string& argument) {
+    if (commandSeen_ && TakesFile(options_.command) && options_.file.empty()) {
+      options_.file = argument;
+      return;
+    }
+    if (commandSeen_) Usage("unexpected argument '" + argument + "'");
+    auto found = CommandNames().find(argument);
+    if (found == CommandNames().end()) Usage("unknown command '" + argument + "'");
+    commandSeen_ = true;
+    if (options_.command == Command::None) options_.command = found->second;
+  }
+
+  void Check() {
+    const Command command = options_.command;
+    if (command == Command::None) Usage("no command given");
+    if (TakesFile(command) && options_.file.empty()) Usage("the command needs a FILE");
+    if (options_.lockMode && command != Command::Lock) Usage("--write belongs to the lock command");
+    if (options_.force && command != Command::Write && command != Command::Erase) {
+      Usage("--force applies to write and erase only");
+    }
+    if (options_.noVerify && command != Command::Write && command != Command::Erase &&
+        command != Command::Lock) {
+      Usage("--no-verify applies to write, erase and lock --write only");
+    }
+    if (!options_.device.empty() && !ChipCatalog::FindByName(options_.device)) {
+      Usage("unknown device '" + options_.device + "': choose " + ChipCatalog::Names());
+    }
+    PortChoice::Parse(options_.port);
+  }
+
+  const std::vector<std::string>& arguments_;
+  size_t index_ = 0;
+  bool commandSeen_ = false;
+  CliOptions options_;
+};
+
+}  // namespace
+
+CliOptions CommandLine::Parse(const std::vector<std::string>& arguments) {
+  return Parser(arguments).Run();
+}
+
+std::string CommandLine::HelpText() {
+  return "Usage: isp89-cli [options] COMMAND\n"
+         "Programs an AT89S51 or AT89S52 through the serial-port adapter.\n"
+         "\n"
+         "Commands:\n"
+         "  signature          read the three signature bytes and name the chip\n"
+         "  read FILE          read the whole code memory into FILE\n"
+         "  write FILE         erase the chip, write FILE, read it back and compare\n"
+         "  verify FILE        compare the chip's code memory with FILE\n"
+         "  erase              erase the chip (flash to FF, lock bits cleared)\n"
+         "  lock               show the lock bits LB1, LB2, LB3\n"
+         "  lock --write MODE  program lock bits: MODE 0 to 3, bit 0 LB1, bit 1 LB2\n"
+         "\n"
+         "FILE ending in .hex or .ihx is Intel HEX; any other name is a raw image.\n"
+         "\n"
+         "Options:\n"
+         "  -p, --port PORT    COM1 to COM8 (or 1 to 8), a device path such as\n"
+         "                     /dev/ttyUSB0, or sim, sim:AT89S51, sim:AT89S52 (default COM1;\n"
+         "                     COMn is the device in ISP89_COM<n>, else /dev/ttyS<n-1>)\n"
+         "  -d, --device DEV   AT89S51 or AT89S52 (default: the chip the signature names)\n"
+         "  --force            write or erase even when the signature is not the device's\n"
+         "  --no-verify        skip the read-back after write, erase or lock --write\n"
+         "  --trace            leave readed_memory.bin / writed_memory.bin in this folder\n"
+         "  -q, --quiet        no progress and no messages but errors and results\n"
+         "  -h, --help         show this help\n"
+         "  --version          show the version\n"
+         "\n"
+         "Exit status: 0 done, 1 the operation failed, 2 a usage error or a bad input file.\n";
+}

@@ -1,0 +1,229 @@
+#include "cli/Programmer.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/CliError.h"
+#include "cli/FixedPortOpener.h"
+#include "cli/PortChoice.h"
+#include "image/ImageFile.h"
+
+namespace {
+
+using Command = CliOptions::Command;
+
+std::string Hex(uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+  return text;
+}
+
+// Ends the progress display on every way out of a transfer.
+class ProgressScope {
+ public:
+  ProgressScope(ProgressReporter& progress, const std::string& label) : progress_(progress) {
+    progress_.Begin(label);
+  }
+  ~ProgressScope() { progress_.End(); }
+
+ private:
+  ProgressReporter& progress_;
+};
+
+}  // namespace
+
+Programmer::Programmer(const CliOptions& options, PortOpener& opener, Clock& clock,
+                       std::ostream& out, std::ostream& notes, ProgressReporter& progress)
+    : options_(options), clock_(clock), out_(out), notes_(notes), progress_(progress) {
+  PortChoice port = PortChoice::Parse(options.port);
+  if (port.Number() > 0) {
+    serial_ = std::make_unique<TSerial>(port.Number(), opener);
+  } else {
+    fixedOpener_ = std::make_unique<FixedPortOpener>(opener, port.Target());
+    serial_ = std::make_unique<TSerial>(1, *fixedOpener_);
+  }
+  const ChipCatalog::Chip* named = ChipCatalog::FindByName(options.device);
+  UseChip(named ? *named : ChipCatalog::Chips().front());
+}
+
+Programmer::~Programmer() = default;
+
+void Programmer::UseChip(const ChipCatalog::Chip& chip) {
+  if (chip_ == &chip) return;
+  chip_ = &chip;
+  device_ = chip.create(serial_.get(), clock_);
+  device_->SetListener(&progress_);
+  device_->SetTraceFiles(options_.trace);
+}
+
+void Programmer::Note(const std::string& text) const {
+  if (!options_.quiet) notes_ << text << '\n' << std::flush;
+}
+
+void Programmer::Run() {
+  switch (options_.command) {
+    case Command::Signature:
+      return Signature();
+    case Command::Read:
+      return Read();
+    case Command::Write:
+      return Write();
+    case Command::Verify:
+      return Verify();
+    case Command::Erase:
+      return Erase();
+    case Command::Lock:
+      return Lock();
+    default:
+      throw CliError(CliError::kUsage, "no command given");
+  }
+}
+
+void Programmer::Signature() {
+  int32_t word = device_->ReadSignature();
+  const ChipCatalog::Chip* chip = ChipCatalog::FindBySignature(word);
+  out_ << "signature " << ChipCatalog::SignatureText(word) << ": "
+       << (chip ? chip->name : "unknown chip; " + ChipCatalog::ExplainUnknown(word)) << '\n';
+}
+
+void Programmer::Identify(bool guard) {
+  const ChipCatalog::Chip* chosen = ChipCatalog::FindByName(options_.device);
+  if (chosen && !guard) return;
+  int32_t word = device_->ReadSignature();
+  const ChipCatalog::Chip* found = ChipCatalog::FindBySignature(word);
+  const std::string bytes = ChipCatalog::SignatureText(word);
+  if (found && (!chosen || found == chosen)) return UseChip(*found);
+  const ChipCatalog::Chip& fallback = chosen ? *chosen : *chip_;
+  std::string problem =
+      found
+          ? "the target's signature " + bytes + " is the " + found->name + "'s, not the " +
+                fallback.name + "'s (" + ChipCatalog::SignatureText(fallback.SignatureWord()) + ")"
+          : "the target's signature reads " + bytes + ": " + ChipCatalog::ExplainUnknown(word);
+  if (guard && !options_.force) {
+    throw CliError(CliError::kFailed,
+                   problem + (found ? "; choose -d " + std::string(found->name) : std::string()) +
+                       "; --force goes on anyway");
+  }
+  notes_ << "warning: " << problem << "; going on as the " << fallback.name << '\n';
+  UseChip(fallback);
+}
+
+Buffer Programmer::LoadInput() const {
+  Buffer image(device_->GetMemorySize());
+  ImageFile::LoadResult result;
+  try {
+    result = ImageFile::Load(options_.file, image);
+  } catch (const Exception& e) {
+    throw CliError(CliError::kUsage, e.Message());
+  }
+  if (result.longerThanImage) {
+    notes_ << "warning: " << options_.file << " is " << result.fileSize
+           << " bytes, longer than the " << image.Size() << "-byte memory; the first "
+           << image.Size() << " bytes are used\n";
+  }
+  return image;
+}
+
+// A chip with less flash than the image folds the upper addresses onto the lower ones, so
+// the upper part must be erased (FF) or a copy of the lower (as a read of such a chip gives).
+void Programmer::CheckFitsFlash(const Buffer& image) const {
+  const uint32_t flash = chip_->flashSize;
+  for (uint32_t a = flash; a < image.Size(); ++a) {
+    if (image[a] != Buffer::kErased && image[a] != image[a % flash]) {
+      throw CliError(CliError::kUsage,
+                     options_.file + " has data at " + Hex(a, 4) + ", beyond the " + chip_->name +
+                         "'s " + std::to_string(flash / 1024) +
+                         " KB of flash, where the chip would write it over " + Hex(a % flash, 4));
+    }
+  }
+}
+
+void Programmer::ReadBack(const std::string& label) {
+  ProgressScope scope(progress_, label);
+  device_->ReadMemory();
+}
+
+void Programmer::Compare(const Buffer& expected, const std::string& what) const {
+  const Buffer& actual = *device_->GetReadImage();
+  uint32_t differing = 0, first = 0;
+  for (uint32_t a = 0; a < chip_->flashSize; ++a) {
+    if (actual[a] == expected[a]) continue;
+    if (differing++ == 0) first = a;
+  }
+  if (differing == 0) return;
+  throw CliError(CliError::kFailed, "verify failed: " + std::to_string(differing) + " of " +
+                                        std::to_string(chip_->flashSize) +
+                                        " bytes differ; the first at " + Hex(first, 4) + ": chip " +
+                                        Hex(actual[first], 2) + ", " + what + " " +
+                                        Hex(expected[first], 2));
+}
+
+void Programmer::Read() {
+  std::filesystem::path target(options_.file);
+  std::error_code error;
+  if (std::filesystem::is_directory(target, error)) {
+    throw CliError(CliError::kUsage, options_.file + " is a folder; name a file to write");
+  }
+  ReadBack("reading");
+  ImageFile::Save(options_.file, *device_->GetReadImage());
+  Note("read " + std::to_string(device_->GetMemorySize()) + " bytes from the " + chip_->name +
+       " into " + options_.file);
+}
+
+void Programmer::Write() {
+  Buffer image = LoadInput();
+  Identify(true);
+  CheckFitsFlash(image);
+  {
+    ProgressScope scope(progress_, "writing");
+    device_->WriteMemory(image);
+  }
+  if (options_.noVerify) {
+    return Note("wrote " + options_.file + " to the " + chip_->name + " (not verified)");
+  }
+  ReadBack("verifying");
+  Compare(image, options_.file);
+  Note("wrote " + options_.file + " to the " + chip_->name + " and verified " +
+       std::to_string(chip_->flashSize) + " bytes");
+}
+
+void Programmer::Verify() {
+  Buffer image = LoadInput();
+  Identify(false);
+  CheckFitsFlash(image);
+  ReadBack("verifying");
+  Compare(image, options_.file);
+  Note(options_.file + " matches the " + chip_->name + "'s flash (" +
+       std::to_string(chip_->flashSize) + " bytes)");
+}
+
+void Programmer::Erase() {
+  Identify(true);
+  device_->Erase();
+  if (options_.noVerify) return Note("erased the " + std::string(chip_->name) + " (not checked)");
+  ReadBack("blank check");
+  Compare(Buffer(device_->GetMemorySize()), "erased");
+  Note("erased the " + std::string(chip_->name) + " (blank check passed)");
+}
+
+std::string Programmer::LockText(int8_t bits) const {
+  return "LB1=" + std::to_string(bits & 1) + " LB2=" + std::to_string((bits >> 1) & 1) +
+         " LB3=" + std::to_string((bits >> 2) & 1);
+}
+
+void Programmer::Lock() {
+  if (!options_.lockMode) {
+    out_ << LockText(device_->ReadLockBits()) << '\n';
+    return;
+  }
+  const unsigned mode = *options_.lockMode;
+  device_->WriteLockBits(static_cast<unsigned char>(mode));
+  if (options_.noVerify) return Note("wrote lock mode " + std::to_string(mode) + " (not checked)");
+  int8_t bits = device_->ReadLockBits();
+  if ((static_cast<unsigned>(bits) & mode) != mode) {
+    throw CliError(CliError::kFailed, "the lock bits did not take: asked for mode " +
+                                          std::to_string(mode) + ", the chip reads " +
+                                          LockText(bits));
+  }
+  out_ << LockText(bits) << '\n';
+}

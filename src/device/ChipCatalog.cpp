@@ -1,0 +1,71 @@
+#include "device/ChipCatalog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "device/AT89S51.h"
+#include "device/AT89S52.h"
+
+namespace {
+
+template <typename Device>
+std::unique_ptr<AT89S5X> Make(TSerial* serial, Clock& clock) {
+  return std::make_unique<Device>(serial, clock);
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+}  // namespace
+
+int32_t ChipCatalog::Chip::SignatureWord() const {
+  return signature[0] | signature[1] << 8 | signature[2] << 16;
+}
+
+const std::vector<ChipCatalog::Chip>& ChipCatalog::Chips() {
+  static const std::vector<Chip> kChips = {
+      {"AT89S51", {0x1E, 0x51, 0x06}, 4096, &Make<AT89S51>},
+      {"AT89S52", {0x1E, 0x52, 0x06}, 8192, &Make<AT89S52>},
+  };
+  return kChips;
+}
+
+const ChipCatalog::Chip* ChipCatalog::FindBySignature(int32_t signatureWord) {
+  for (const Chip& chip : Chips()) {
+    if (chip.SignatureWord() == (signatureWord & 0xFFFFFF)) return &chip;
+  }
+  return nullptr;
+}
+
+const ChipCatalog::Chip* ChipCatalog::FindByName(const std::string& name) {
+  for (const Chip& chip : Chips()) {
+    if (Upper(name) == chip.name) return &chip;
+  }
+  return nullptr;
+}
+
+std::string ChipCatalog::SignatureText(int32_t signatureWord) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X %02X %02X", signatureWord & 0xFF,
+                (signatureWord >> 8) & 0xFF, (signatureWord >> 16) & 0xFF);
+  return text;
+}
+
+std::string ChipCatalog::ExplainUnknown(int32_t signatureWord) {
+  int32_t bytes = signatureWord & 0xFFFFFF;
+  if (bytes == 0 || bytes == 0xFFFFFF) {
+    return "no target answered: check that the chip is in its socket and powered, that its "
+           "crystal or clock runs, and that reset is held high while programming";
+  }
+  return "this is not the signature of a supported chip (" + Names() + ")";
+}
+
+std::string ChipCatalog::Names() {
+  std::string names;
+  for (const Chip& chip : Chips()) names += (names.empty() ? "" : ", ") + std::string(chip.name);
+  return names;
+}

@@ -1,0 +1,208 @@
+// isp89-sim: the simulated adapter and chip on a pseudo-terminal. Prints the terminal's path
+// on the first line of its output, then serves until SIGINT or SIGTERM.
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/Buffer.h"
+#include "image/ImageFile.h"
+#include "platform/Exception.h"
+#include "platform/SystemClock.h"
+#include "sim/PtySimServer.h"
+#include "sim/SimChip.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kFailed = 1;
+
+// A bad option or input file: nothing was served.
+class UsageError : public Exception {
+ public:
+  using Exception::Exception;
+};
+constexpr long kSaveCheckMs = 250;
+
+const char kHelp[] =
+    "Usage: isp89-sim [options]\n"
+    "Serves a simulated programming adapter with an AT89S51 or AT89S52 behind it on a\n"
+    "pseudo-terminal. The first line of output is the terminal's path; open it as the\n"
+    "serial port (isp89-cli -p PATH, or ISP89_COM1=PATH). Stop with Ctrl-C or SIGTERM.\n"
+    "\n"
+    "  --chip AT89S51|AT89S52  the chip (default AT89S51)\n"
+    "  --flash FILE            initial flash contents (.hex/.ihx Intel HEX, else raw)\n"
+    "  --keep FILE             keep the flash in FILE between runs: loaded at start when it\n"
+    "                          exists (unless --flash is given), saved after every change\n"
+    "                          and on exit\n"
+    "  --lock BITS             initial lock bits 0 to 7 (bit 0 LB1, bit 1 LB2, bit 2 LB3)\n"
+    "  --pace                  answer at the real line speed (4800 baud, 10 bits a byte)\n"
+    "  --silent-after N        stop answering after N bytes, like an adapter that died\n"
+    "  --idle-gap MS           a pause this long counts as a reset pulse (default 500)\n"
+    "  -h, --help              show this help\n";
+
+struct SimOptions {
+  SimChip::Model model = SimChip::Model::AT89S51;
+  std::string flashFile, keepFile;
+  int lockBits = 0;
+  bool pace = false;
+  long long silentAfter = -1;
+  long idleGapMs = 500;
+  bool help = false;
+};
+
+[[noreturn]] void Usage(const std::string& message) {
+  throw UsageError(message + " (isp89-sim --help lists the options)");
+}
+
+long long Number(const std::string& option, const std::string& text, long long low,
+                 long long high) {
+  char* end = nullptr;
+  errno = 0;
+  long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
+    Usage(option + " needs a number from " + std::to_string(low) + " to " + std::to_string(high) +
+          ", not '" + text + "'");
+  }
+  return value;
+}
+
+SimOptions Parse(const std::vector<std::string>& args) {
+  SimOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& name = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) Usage("option " + name + " needs a value");
+      return args[++i];
+    };
+    if (name == "-h" || name == "--help") {
+      options.help = true;
+    } else if (name == "--chip") {
+      if (!SimChip::ParseModel(value(), options.model)) {
+        Usage("unknown chip '" + args[i] + "': choose AT89S51 or AT89S52");
+      }
+    } else if (name == "--flash") {
+      options.flashFile = value();
+    } else if (name == "--keep") {
+      options.keepFile = value();
+    } else if (name == "--lock") {
+      options.lockBits = static_cast<int>(Number(name, value(), 0, 7));
+    } else if (name == "--pace") {
+      options.pace = true;
+    } else if (name == "--silent-after") {
+      options.silentAfter = Number(name, value(), 0, 1LL << 40);
+    } else if (name == "--idle-gap") {
+      options.idleGapMs = static_cast<long>(Number(name, value(), 1, 60000));
+    } else {
+      Usage("unknown option '" + name + "'");
+    }
+  }
+  return options;
+}
+
+std::vector<uint8_t> LoadFlash(const std::string& path) {
+  Buffer image(SimChip::kFlashSize);
+  ImageFile::LoadResult result;
+  try {
+    result = ImageFile::Load(path, image);
+  } catch (const Exception& e) {
+    throw UsageError(e.Message());
+  }
+  if (result.longerThanImage) {
+    std::cerr << "isp89-sim: warning: " << path << " is " << result.fileSize << " bytes; the first "
+              << image.Size() << " bytes are used\n";
+  }
+  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+}
+
+void SaveFlash(const std::string& path, const std::vector<uint8_t>& flash) {
+  Buffer image(static_cast<uint32_t>(flash.size()));
+  std::copy(flash.begin(), flash.end(), image.Data());
+  ImageFile::Save(path, image);
+}
+
+std::shared_ptr<SimChip> MakeChip(const SimOptions& options) {
+  auto chip = std::make_shared<SimChip>(options.model, SystemClock::Instance());
+  if (!options.flashFile.empty()) {
+    chip->SetFlash(LoadFlash(options.flashFile));
+  } else if (!options.keepFile.empty() && std::filesystem::exists(options.keepFile)) {
+    chip->SetFlash(LoadFlash(options.keepFile));
+  }
+  chip->SetLockBits(static_cast<uint8_t>(options.lockBits));
+  return chip;
+}
+
+// Waits for SIGINT or SIGTERM (blocked in every thread, so they come only here), saving the
+// flash to the keep file whenever it changed.
+void ServeUntilStopped(const SimOptions& options, const SimChip& chip, const sigset_t& stops) {
+  std::vector<uint8_t> saved = chip.Flash();
+  std::string lastFailure;
+  auto saveIfChanged = [&]() {
+    std::vector<uint8_t> now = chip.Flash();
+    if (options.keepFile.empty() || now == saved) return;
+    try {
+      SaveFlash(options.keepFile, now);
+      saved = now;
+      lastFailure.clear();
+    } catch (const Exception& e) {
+      // Kept for the next try; said once, not every check.
+      if (e.Message() != lastFailure) std::cerr << "isp89-sim: " << e.Message() << '\n';
+      lastFailure = e.Message();
+    }
+  };
+  const timespec interval{0, kSaveCheckMs * 1000000L};
+  for (;;) {
+    int signal = sigtimedwait(&stops, nullptr, &interval);
+    if (signal == SIGINT || signal == SIGTERM) break;
+    saveIfChanged();
+  }
+  saveIfChanged();
+}
+
+int Run(const std::vector<std::string>& args) {
+  SimOptions options = Parse(args);
+  if (options.help) {
+    std::cout << kHelp;
+    return 0;
+  }
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+
+  std::shared_ptr<SimChip> chip = MakeChip(options);
+  if (options.silentAfter >= 0) chip->SetSilenceAfter(static_cast<uint64_t>(options.silentAfter));
+  PtySimServer::Options serverOptions;
+  serverOptions.paceAtLineSpeed = options.pace;
+  serverOptions.idleGapReset = std::chrono::milliseconds(options.idleGapMs);
+  PtySimServer server(chip, serverOptions);
+  std::cout << server.SlavePath() << std::endl;
+  std::cerr << "isp89-sim: a simulated "
+            << (options.model == SimChip::Model::AT89S51 ? "AT89S51" : "AT89S52") << " on "
+            << server.SlavePath() << "; stop with Ctrl-C\n";
+  ServeUntilStopped(options, *chip, stops);
+  server.Stop();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& e) {
+    std::cerr << "isp89-sim: " << e.Message() << '\n';
+    return kUsageError;
+  } catch (const Exception& e) {
+    std::cerr << "isp89-sim: " << e.Message() << '\n';
+    return kFailed;
+  }
+}
