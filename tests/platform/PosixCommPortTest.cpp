@@ -2,6 +2,7 @@
 // chip on the master side.
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -77,15 +78,39 @@ termios LineOf(int fd) {
   return t;
 }
 
-TEST_F(PosixCommPortTest, OpenSetsTheLineTo4800RawEightNoParityOneStop) {
-  int observer = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(observer, 0) << std::strerror(errno);
-  termios before = LineOf(observer);
-  ASSERT_NE(cfgetospeed(&before), B4800) << "the test needs another speed before";
+// A terminal as a login shell leaves it: line editing, echo, CR/LF translation, XON/XOFF,
+// 9600 baud. The port must undo all of it when it opens.
+void MakeCooked(int fd) {
+  termios t = LineOf(fd);
+  t.c_iflag = ICRNL | IXON | IXOFF | BRKINT | ISTRIP;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_lflag = ICANON | ECHO | ECHOE | ISIG | IEXTEN;
+  t.c_cflag = (t.c_cflag & ~CSIZE) | CS8 | CREAD | HUPCL;
+  cfsetispeed(&t, B9600);
+  cfsetospeed(&t, B9600);
+  ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0) << std::strerror(errno);
+}
 
+// Opens the terminal beside the port under test: a descriptor opened before the port is
+// made exclusive stays usable.
+class Observer {
+ public:
+  explicit Observer(const std::string& path)
+      : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    EXPECT_GE(fd_, 0) << path << ": " << std::strerror(errno);
+  }
+  ~Observer() { close(fd_); }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+TEST_F(PosixCommPortTest, OpenSetsTheLineTo4800RawEightNoParityOneStop) {
+  Observer observer(path_);
+  MakeCooked(observer.fd());
   serial_.Open();
-  termios t = LineOf(observer);
-  close(observer);
+  termios t = LineOf(observer.fd());
   EXPECT_EQ(cfgetospeed(&t), B4800);
   EXPECT_EQ(cfgetispeed(&t), B4800);
   EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -182,6 +207,15 @@ TEST_F(PosixCommPortTest, ASecondOpenerIsToldThePortIsInUse) {
   EXPECT_EQ(MessageOfOpen(second), "opened");
 }
 
+// A program that only locks the port (no TIOCEXCL) holds it just as well.
+TEST_F(PosixCommPortTest, APortAnotherProgramHasLockedIsInUse) {
+  Observer other(path_);
+  ASSERT_EQ(flock(other.fd(), LOCK_EX | LOCK_NB), 0) << std::strerror(errno);
+  EXPECT_THAT(OpenFailureOf(path_), HasSubstr("in use by another program"));
+  ASSERT_EQ(flock(other.fd(), LOCK_UN), 0);
+  EXPECT_EQ(OpenFailureOf(path_), "opened");
+}
+
 // An ordinary user meets TIOCEXCL itself, and must find the port free again once the holder
 // closed it, although the simulator keeps the terminal open all along.
 TEST_F(PosixCommPortTest, AnOrdinaryUserIsKeptOutWhileHeldAndLetInAfterwards) {
@@ -260,6 +294,10 @@ TEST_F(PosixCommPortTest, EveryByteValuePassesUnalteredBothWays) {
     expected[i] = 255 - i;
   }
   link_.Chip().SetFlash(flash);
+  {
+    Observer observer(path_);
+    MakeCooked(observer.fd());
+  }
   serial_.Open();
   ASSERT_TRUE(link_.Enable());
   ASSERT_EQ(link_.Exchange({0x30, 0x00}), (std::vector<int>{0x00, 0x00}));
