@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "ui/platform/UserDialogs.h"
+
+// What the window takes from its surroundings. Left empty, each part is the real one: the
+// system clock, the toolkit's dialogs and the process's own command line.
+struct ProgFormContext {
+  Clock* clock = nullptr;
+  UserDialogs* dialogs = nullptr;
+  std::optional<std::vector<std::string>> arguments;
+};

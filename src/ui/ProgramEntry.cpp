@@ -1,0 +1,27 @@
+#include "ui/ProgramEntry.h"
+
+#include <QApplication>
+#include <exception>
+#include <memory>
+
+#include "ui/TProgForm.h"
+#include "ui/platform/MessageBox.h"
+
+TProgForm* ProgForm = nullptr;
+
+int RunProgram(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  application.setApplicationName("isp89");
+  try {
+    // The window's destructor waits for a request still running on the worker.
+    auto window = std::make_unique<TProgForm>();
+    ProgForm = window.get();
+    window->show();
+    application.exec();
+    ProgForm = nullptr;
+  } catch (const std::exception& error) {
+    ProgForm = nullptr;
+    ShowException(error);
+  }
+  return 0;
+}

@@ -1,0 +1,278 @@
+#include "ui/TProgForm.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QPalette>
+
+#include "device/AT89S51.h"
+#include "device/AT89S52.h"
+#include "platform/SystemClock.h"
+#include "ui/platform/Formatting.h"
+#include "ui/platform/QtDialogs.h"
+
+namespace {
+
+constexpr int kClientWidth = 682;
+constexpr int kClientHeight = 430;  // below the menu bar, the status bar included
+constexpr int kStatusBarHeight = 19;
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+// A read-only field on the button face, as the signature bytes are shown.
+QLineEdit* SignatureEdit(QWidget* parent, const char* name) {
+  auto* edit = Named(new QLineEdit("-", parent), name);
+  edit->setReadOnly(true);
+  edit->setEnabled(false);
+  QPalette palette = edit->palette();
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Button));
+  }
+  // Disabled only so that nobody types into it: the bytes stay as legible as any text.
+  palette.setColor(QPalette::Disabled, QPalette::Text,
+                   palette.color(QPalette::Active, QPalette::Text));
+  edit->setPalette(palette);
+  return edit;
+}
+
+QCheckBox* LockBitBox(QWidget* parent, const char* name, const char* caption, bool enabled) {
+  auto* box = Named(new QCheckBox(caption, parent), name);
+  box->setEnabled(enabled);
+  return box;
+}
+
+}  // namespace
+
+TProgForm::TProgForm(QWidget* owner) : TProgForm(ProgFormContext{}, owner) {}
+
+TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
+    : QMainWindow(owner),
+      clock(context.clock ? *context.clock : SystemClock::Instance()),
+      ownDialogs(context.dialogs ? nullptr : new QtDialogs(this)),
+      dialogs(context.dialogs ? *context.dialogs : *ownDialogs),
+      arguments(context.arguments ? ProgramArguments(*context.arguments)
+                                  : ProgramArguments::FromProcess()),
+      resolver(clock) {
+  BuildControls();
+  BuildMenus();
+  serial = std::make_unique<TSerial>(1, resolver);
+  SelectDevice(1);
+  ItemAT89S51->setData(1);
+  ItemAT89S52->setData(2);
+  image.reset();
+  ParseCommandLine();
+  BuildPortMenu();
+}
+
+// The worker goes first and returns only once its thread has ended, so nothing runs on the
+// device, the link or the image when they go.
+TProgForm::~TProgForm() {
+  worker.reset();
+  device.reset();
+  serial.reset();
+  image.reset();
+}
+
+void TProgForm::BuildControls() {
+  setObjectName("ProgForm");
+  setWindowTitle("ProgForm");
+  move(234, 147);
+
+  auto* client = Named(new QWidget(this), "client");
+  setCentralWidget(client);
+
+  Panel1 = Named(new QFrame(client), "Panel1");
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel1->setAccessibleName("Panel1");
+  design.Place(Panel1, 8, 8, 385, 273);
+  btnProgram = Named(new QPushButton("Write", Panel1), "btnProgram");
+  design.Place(btnProgram, 24, 16, 75, 25);
+  btnRead = Named(new QPushButton("Read", Panel1), "btnRead");
+  design.Place(btnRead, 24, 48, 75, 25);
+  btnReadSig = Named(new QPushButton("Read Signature Bytes", Panel1), "btnReadSig");
+  design.Place(btnReadSig, 24, 80, 113, 25);
+  btnLockBits = Named(new QPushButton("Read Lock Bits", Panel1), "btnLockBits");
+  design.Place(btnLockBits, 24, 120, 113, 25);
+  Button1 = Named(new QPushButton("Test", Panel1), "Button1");
+  design.Place(Button1, 24, 216, 75, 25);
+
+  GroupBox1 = Named(new QGroupBox("Signature", Panel1), "GroupBox1");
+  design.Place(GroupBox1, 152, 16, 185, 105);
+  Label1 = Named(new QLabel("0x000H", GroupBox1), "Label1");
+  design.PlaceAtPoint(Label1, 40, 16);
+  Edit1 = SignatureEdit(GroupBox1, "Edit1");
+  design.Place(Edit1, 88, 16, 57, 21);
+  Label2 = Named(new QLabel("0x100H", GroupBox1), "Label2");
+  design.PlaceAtPoint(Label2, 40, 48);
+  Edit2 = SignatureEdit(GroupBox1, "Edit2");
+  design.Place(Edit2, 88, 48, 57, 21);
+  Label3 = Named(new QLabel("0x200H", GroupBox1), "Label3");
+  design.PlaceAtPoint(Label3, 40, 80);
+  Edit3 = SignatureEdit(GroupBox1, "Edit3");
+  design.Place(Edit3, 88, 76, 57, 21);
+
+  GroupBox2 = Named(new QGroupBox("Lock Bits", Panel1), "GroupBox2");
+  design.Place(GroupBox2, 152, 128, 185, 105);
+  CheckBox1 = LockBitBox(GroupBox2, "CheckBox1", "LB1", false);
+  design.Place(CheckBox1, 8, 24, 97, 17);
+  CheckBox2 = LockBitBox(GroupBox2, "CheckBox2", "LB2", false);
+  design.Place(CheckBox2, 8, 48, 97, 17);
+  CheckBox3 = LockBitBox(GroupBox2, "CheckBox3", "LB3", false);
+  design.Place(CheckBox3, 8, 72, 97, 17);
+  cbRwLockBits = LockBitBox(GroupBox2, "cbRwLockBits", "Write", true);
+  design.Place(cbRwLockBits, 64, 24, 97, 17);
+
+  CGauge1 = Named(new TCGauge(client), "CGauge1");
+  design.Place(CGauge1, 8, 376, 665, 33);
+  StatusBar = Named(new TStatusBar(this), "StatusBar");
+  setStatusBar(StatusBar);
+
+  layoutScale = design.NeededScale();
+  design.Apply(layoutScale);
+  client->setFixedSize(DesignLayout::Scaled(kClientWidth, layoutScale),
+                       DesignLayout::Scaled(kClientHeight - kStatusBarHeight, layoutScale));
+  StatusBar->setFixedHeight(DesignLayout::Scaled(kStatusBarHeight, layoutScale));
+
+  connect(btnProgram, &QPushButton::clicked, this, [this] { btnProgramClick(btnProgram); });
+  connect(btnRead, &QPushButton::clicked, this, [this] { btnReadClick(btnRead); });
+  connect(btnReadSig, &QPushButton::clicked, this, [this] { btnReadSigClick(btnReadSig); });
+  connect(btnLockBits, &QPushButton::clicked, this, [this] { btnLockBitsClick(btnLockBits); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+  connect(cbRwLockBits, &QCheckBox::clicked, this, [this] { cbRwLockBitsClick(cbRwLockBits); });
+}
+
+void TProgForm::BuildMenus() {
+  QMenuBar* MainMenu1 = menuBar();
+  MainMenu1->setObjectName("MainMenu1");
+  // The bar stays inside the window on every platform, so the client area below it keeps
+  // its height.
+  MainMenu1->setNativeMenuBar(false);
+
+  itemFile = MainMenu1->addMenu("file");
+  itemFile->setObjectName("itemFile");
+  itemOpen = itemFile->addAction("open");
+  itemOpen->setObjectName("itemOpen");
+  itemSave = itemFile->addAction("save");
+  itemSave->setObjectName("itemSave");
+  itemSave->setEnabled(false);
+  connect(itemOpen, &QAction::triggered, this, [this] { itemOpenClick(itemOpen); });
+  connect(itemSave, &QAction::triggered, this, [this] { itemSaveClick(itemSave); });
+
+  itemDevice = MainMenu1->addMenu("device");
+  itemDevice->setObjectName("itemDevice");
+  ItemAT89S51 = itemDevice->addAction("AT89S51");
+  ItemAT89S51->setObjectName("ItemAT89S51");
+  ItemAT89S52 = itemDevice->addAction("AT89S52");
+  ItemAT89S52->setObjectName("ItemAT89S52");
+  for (QAction* item : {ItemAT89S51, ItemAT89S52}) {
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, item] { DeviceSelectClick(item); });
+  }
+
+  port1 = MainMenu1->addMenu("port");
+  port1->setObjectName("port1");
+  resize(DesignLayout::Scaled(kClientWidth, layoutScale),
+         MainMenu1->sizeHint().height() + DesignLayout::Scaled(kClientHeight, layoutScale));
+}
+
+// Each item's status tip says what the port stands for on this machine, so a simulated chip
+// or a device path named by the environment is visible before it is used.
+void TProgForm::BuildPortMenu() {
+  for (int n = 1; n <= 8; ++n) {
+    QAction* item = port1->addAction(QString::fromStdString("COM " + IntToStr(n)));
+    item->setObjectName(QString::fromStdString("COM" + IntToStr(n)));
+    item->setData(n);
+    item->setCheckable(true);
+    item->setStatusTip(QString::fromStdString(resolver.Describe("COM" + IntToStr(n))));
+    connect(item, &QAction::triggered, this, [this, item] { menuItemClick(item); });
+  }
+  itemCurrentPort = port1->actions().first();
+  itemCurrentPort->setChecked(true);
+}
+
+// A new device object every time, also for the type already selected. The worker moves to it
+// once no operation runs on the old one, and only then does the old one go.
+void TProgForm::SelectDevice(int type) {
+  if (itemCurrentDevice) itemCurrentDevice->setChecked(false);
+  std::unique_ptr<AT89S5X> replacement;
+  if (type == 2) {
+    replacement = std::make_unique<AT89S52>(serial.get(), clock);
+    itemCurrentDevice = ItemAT89S52;
+  } else {
+    replacement = std::make_unique<AT89S51>(serial.get(), clock);
+    itemCurrentDevice = ItemAT89S51;
+  }
+  itemCurrentDevice->setChecked(true);
+  if (!worker) {
+    worker = std::make_unique<AT89S5xRunnable>(replacement.get(), &messageTarget);
+  } else {
+    worker->SetDevice(replacement.get());
+  }
+  device = std::move(replacement);
+  ++devicesCreated;
+}
+
+void TProgForm::EnableControls(bool on) {
+  itemFile->menuAction()->setEnabled(on);
+  itemDevice->menuAction()->setEnabled(on);
+  btnProgram->setEnabled(on);
+  btnRead->setEnabled(on);
+  btnReadSig->setEnabled(on);
+  btnLockBits->setEnabled(on);
+}
+
+void TProgForm::ShowSignature() {
+  int32_t s = worker->GetSignature();
+  Edit1->setText(QString::fromStdString(IntToHex(s & 0xFF, 2)));
+  Edit2->setText(QString::fromStdString(IntToHex((s >> 8) & 0xFF, 2)));
+  Edit3->setText(QString::fromStdString(IntToHex((s >> 16) & 0xFF, 2)));
+}
+
+bool TProgForm::event(QEvent* event) {
+  if (event->type() != WindowMessage::EventType()) return QMainWindow::event(event);
+  const auto& message = static_cast<const WindowMessage&>(*event);
+  switch (message.Number()) {
+    case AT89S5xRunnable::WM_PROGRESS:
+      WMProgress(message);
+      return true;
+    case AT89S5xRunnable::WM_REQUEST_FAILED:
+      WMRequestFailed(message);
+      return true;
+    default:
+      return QMainWindow::event(event);
+  }
+}
+
+void TProgForm::WMProgress(const WindowMessage& message) {
+  const int value = static_cast<int>(message.WParam());
+  switch (message.LParam()) {
+    case ProcessListener::NOTIFY_PROGRESS:
+      CGauge1->SetProgress(value);
+      break;
+    case ProcessListener::NOTIFY_FINISHED:
+      EnableControls(true);
+      break;
+    case ProcessListener::NOTIFY_SIGNATURE:
+      ShowSignature();
+      EnableControls(true);
+      break;
+    case ProcessListener::NOTIFY_IMAGE_READY:
+      itemSave->setEnabled(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void TProgForm::WMRequestFailed(const WindowMessage&) {
+  dialogs.ShowMessage(worker->TakeFailure());
+  EnableControls(true);
+}
+
+void TProgForm::closeEvent(QCloseEvent* event) {
+  if (worker) worker->Stop();
+  QMainWindow::closeEvent(event);
+}

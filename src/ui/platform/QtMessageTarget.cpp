@@ -1,0 +1,12 @@
+#include "ui/platform/QtMessageTarget.h"
+
+#include <QCoreApplication>
+
+#include "ui/platform/WindowMessage.h"
+
+bool QtMessageTarget::Post(unsigned message, intptr_t wParam, intptr_t lParam) {
+  if (!receiver_ || !QCoreApplication::instance()) return false;
+  // The queue takes ownership of the event and deletes it once delivered.
+  QCoreApplication::postEvent(receiver_, new WindowMessage(message, wParam, lParam));
+  return true;
+}

@@ -1,0 +1,13 @@
+#include "ui/platform/TCGauge.h"
+
+TCGauge::TCGauge(QWidget* parent) : QProgressBar(parent) {
+  setRange(0, 100);
+  setValue(0);
+  setTextVisible(true);
+  setFormat("%p%");
+  setAlignment(Qt::AlignCenter);
+}
+
+void TCGauge::SetProgress(int percent) {
+  setValue(percent < 0 ? 0 : (percent > 100 ? 100 : percent));
+}

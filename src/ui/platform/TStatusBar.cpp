@@ -1,0 +1,15 @@
+#include "ui/platform/TStatusBar.h"
+
+#include <QFile>
+
+TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent), text_(new QLabel(this)) {
+  addWidget(text_, 1);
+}
+
+void TStatusBar::SetSimpleText(const std::string& text) {
+  text_->setText(QFile::decodeName(QByteArray::fromStdString(text)));
+}
+
+std::string TStatusBar::SimpleText() const {
+  return QFile::encodeName(text_->text()).toStdString();
+}

@@ -1,0 +1,222 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+
+#include "device/AT89S51.h"
+#include "device/AT89S52.h"
+#include "ui/UiBench.h"
+#include "ui/platform/TCGauge.h"
+#include "ui/platform/TStatusBar.h"
+
+namespace {
+
+class Startup : public UiBench {
+ protected:
+  bool IsAT89S52() const { return dynamic_cast<const AT89S52*>(window->Device()) != nullptr; }
+  bool IsAT89S51() const { return dynamic_cast<const AT89S51*>(window->Device()) != nullptr; }
+  std::string StatusText() const { return Find<TStatusBar>("StatusBar")->SimpleText(); }
+  QRect Design(int left, int top, int width, int height) const {
+    double s = window->LayoutScale();
+    return QRect(DesignLayout::Scaled(left, s), DesignLayout::Scaled(top, s),
+                 DesignLayout::Scaled(width, s), DesignLayout::Scaled(height, s));
+  }
+};
+
+TEST_F(Startup, EveryControlStartsWithItsCaptionStateAndPlace) {
+  Open();
+  EXPECT_EQ(window->windowTitle().toStdString(), "ProgForm");
+  EXPECT_EQ(window->objectName().toStdString(), "ProgForm");
+  struct Expected {
+    const char* name;
+    const char* caption;
+    bool enabled;
+    QRect place;
+  };
+  for (const Expected& control :
+       std::vector<Expected>{{"btnProgram", "Write", true, Design(24, 16, 75, 25)},
+                             {"btnRead", "Read", true, Design(24, 48, 75, 25)},
+                             {"btnReadSig", "Read Signature Bytes", true, Design(24, 80, 113, 25)},
+                             {"btnLockBits", "Read Lock Bits", true, Design(24, 120, 113, 25)},
+                             {"Button1", "Test", true, Design(24, 216, 75, 25)},
+                             {"CheckBox1", "LB1", false, Design(8, 24, 97, 17)},
+                             {"CheckBox2", "LB2", false, Design(8, 48, 97, 17)},
+                             {"CheckBox3", "LB3", false, Design(8, 72, 97, 17)},
+                             {"cbRwLockBits", "Write", true, Design(64, 24, 97, 17)}}) {
+    auto* button = Find<QAbstractButton>(control.name);
+    EXPECT_EQ(button->text().toStdString(), control.caption) << control.name;
+    EXPECT_EQ(button->isEnabled(), control.enabled) << control.name;
+    EXPECT_FALSE(button->isChecked()) << control.name;
+    EXPECT_EQ(button->geometry(), control.place) << control.name;
+    // The platform's font must fit: no caption is cut.
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width())
+        << control.name;
+  }
+  for (auto [name, place] :
+       {std::pair{"Edit1", Design(88, 16, 57, 21)}, std::pair{"Edit2", Design(88, 48, 57, 21)},
+        std::pair{"Edit3", Design(88, 76, 57, 21)}}) {
+    auto* edit = Find<QLineEdit>(name);
+    EXPECT_EQ(edit->text().toStdString(), "-");
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_EQ(edit->geometry(), place) << name;
+  }
+  EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title().toStdString(), "Signature");
+  EXPECT_EQ(Find<QGroupBox>("GroupBox1")->geometry(), Design(152, 16, 185, 105));
+  EXPECT_EQ(Find<QGroupBox>("GroupBox2")->title().toStdString(), "Lock Bits");
+  EXPECT_EQ(Find<QGroupBox>("GroupBox2")->geometry(), Design(152, 128, 185, 105));
+  EXPECT_EQ(Find<QWidget>("Panel1")->geometry(), Design(8, 8, 385, 273));
+  EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(), "0x000H");
+  EXPECT_EQ(Find<QLabel>("Label2")->pos(), Design(40, 48, 0, 0).topLeft());
+  EXPECT_EQ(Find<QLabel>("Label3")->text().toStdString(), "0x200H");
+  auto* gauge = Find<TCGauge>("CGauge1");
+  EXPECT_EQ(gauge->Progress(), 0);
+  EXPECT_EQ(gauge->minimum(), 0);
+  EXPECT_EQ(gauge->maximum(), 100);
+  EXPECT_EQ(gauge->geometry(), Design(8, 376, 665, 33));
+  EXPECT_EQ(StatusText(), "");
+}
+
+TEST_F(Startup, TheClientAreaKeepsTheDesignSizeBelowTheMenuBar) {
+  Open();
+  double s = window->LayoutScale();
+  int menu = window->menuBar()->sizeHint().height();
+  EXPECT_EQ(window->size(),
+            QSize(DesignLayout::Scaled(682, s), menu + DesignLayout::Scaled(430, s)));
+  EXPECT_EQ(window->pos(), QPoint(234, 147));
+  auto* bar = Find<TStatusBar>("StatusBar");
+  EXPECT_EQ(bar->height(), DesignLayout::Scaled(19, s));
+}
+
+TEST_F(Startup, WithASmallFontThePositionsAreExactlyTheDesigns) {
+  QFont previous = QApplication::font();
+  QFont small = previous;
+  small.setPixelSize(8);
+  QApplication::setFont(small);
+  Open();
+  QApplication::setFont(previous);
+  EXPECT_EQ(window->LayoutScale(), 1.0);
+  EXPECT_EQ(Button("btnReadSig")->geometry(), QRect(24, 80, 113, 25));
+  EXPECT_EQ(Find<QWidget>("CGauge1")->geometry(), QRect(8, 376, 665, 33));
+}
+
+TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
+  Open();
+  EXPECT_EQ(Find<QMenu>("itemFile")->title().toStdString(), "file");
+  EXPECT_EQ(Item("itemOpen")->text().toStdString(), "open");
+  EXPECT_TRUE(Item("itemOpen")->isEnabled());
+  EXPECT_EQ(Item("itemSave")->text().toStdString(), "save");
+  EXPECT_FALSE(Item("itemSave")->isEnabled());
+  EXPECT_EQ(Find<QMenu>("itemDevice")->title().toStdString(), "device");
+  EXPECT_EQ(Item("ItemAT89S51")->data().toInt(), 1);
+  EXPECT_EQ(Item("ItemAT89S52")->data().toInt(), 2);
+  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
+  EXPECT_FALSE(Item("ItemAT89S52")->isChecked());
+  EXPECT_FALSE(Item("ItemAT89S51")->actionGroup());  // marks are set by the handlers
+
+  auto* port = Find<QMenu>("port1");
+  EXPECT_EQ(port->title().toStdString(), "port");
+  ASSERT_EQ(port->actions().size(), 8);
+  for (int n = 1; n <= 8; ++n) {
+    QAction* item = port->actions()[n - 1];
+    EXPECT_EQ(item->text().toStdString(), "COM " + std::to_string(n));
+    EXPECT_EQ(item->data().toInt(), n);
+    EXPECT_EQ(item->isChecked(), n == 1);
+  }
+  EXPECT_EQ(port->actions()[0]->statusTip().toStdString(), "simulated AT89S51 (sim:AT89S51)");
+  EXPECT_EQ(port->actions()[1]->statusTip().toStdString(), "simulated AT89S52 (sim:AT89S52)");
+  EXPECT_EQ(port->actions()[2]->statusTip().toStdString(), "/nonexistent/isp89-port");
+  EXPECT_EQ(window->Serial().GetPort(), 1);
+}
+
+TEST_F(Startup, NoArgumentsSelectTheAT89S51AndLoadNothing) {
+  Open({"isp89"});
+  EXPECT_TRUE(IsAT89S51());
+  EXPECT_EQ(window->Image(), nullptr);
+  EXPECT_EQ(window->DevicesCreated(), 1);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Startup, UprocTypeAT89S52SelectsItButOnlyInItsExactCase) {
+  Open({"isp89", "-uproctype", "AT89S52"});
+  EXPECT_TRUE(IsAT89S52());
+  EXPECT_TRUE(Item("ItemAT89S52")->isChecked());
+  EXPECT_FALSE(Item("ItemAT89S51")->isChecked());
+
+  Open({"isp89", "-uproctype", "at89s52"});
+  EXPECT_TRUE(IsAT89S51());
+  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
+  EXPECT_EQ(window->DevicesCreated(), 1);
+}
+
+TEST_F(Startup, BinfileAsTheLastArgumentLoadsAndReportsNothing) {
+  Open({"isp89", "-binfile"});
+  EXPECT_EQ(window->Image(), nullptr);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(StatusText(), "");
+}
+
+TEST_F(Startup, AnOptionsValueIsTakenWhateverItLooksLike) {
+  Open({"isp89", "-binfile", "-uproctype", "AT89S52"});
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find("-uproctype"), std::string::npos) << dialogs.messages[0];
+  EXPECT_TRUE(IsAT89S51());
+  EXPECT_EQ(window->Image(), nullptr);
+  EXPECT_EQ(StatusText(), "");
+
+  std::string path = WriteFile("a.bin", {1, 2, 3});
+  Open({"isp89", "-uproctype", "-binfile", path});
+  EXPECT_EQ(window->Image(), nullptr);
+  EXPECT_TRUE(IsAT89S51());
+  EXPECT_EQ(window->DevicesCreated(), 1);
+}
+
+TEST_F(Startup, TheLastDeviceNamedWinsAfterTwoReplacements) {
+  Open({"isp89", "-uproctype", "AT89S52", "-uproctype", "AT89S51"});
+  EXPECT_TRUE(IsAT89S51());
+  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
+  EXPECT_FALSE(Item("ItemAT89S52")->isChecked());
+  EXPECT_EQ(window->DevicesCreated(), 3);
+}
+
+TEST_F(Startup, AnUnknownArgumentIsSkippedAndTheNextOptionActs) {
+  std::string path = WriteFile("a.bin", {1, 2, 3});
+  Open({"isp89", "-x", "-binfile", path});
+  ASSERT_NE(window->Image(), nullptr);
+  EXPECT_EQ((*window->Image())[2], 3);
+  EXPECT_EQ(window->Image()->Count(), 3u);
+  EXPECT_EQ(StatusText(), path);
+}
+
+TEST_F(Startup, RepeatedBinfilesLoadIntoOneImageAndTheStatusShowsTheLast) {
+  std::string first = WriteFile("first.bin", std::vector<uint8_t>(10, 0xAA));
+  std::string second = WriteFile("second.bin", std::vector<uint8_t>(4, 0x55));
+  Open({"isp89", "-binfile", first, "-uproctype", "AT89S52", "-binfile", second});
+  ASSERT_NE(window->Image(), nullptr);
+  EXPECT_EQ(window->Image()->Size(), 8192u);
+  EXPECT_EQ((*window->Image())[3], 0x55);
+  EXPECT_EQ((*window->Image())[4], 0xAA);   // beyond the shorter file: the first file's
+  EXPECT_EQ((*window->Image())[10], 0xFF);  // beyond both: erased
+  EXPECT_EQ(StatusText(), second);
+  EXPECT_TRUE(IsAT89S52());
+}
+
+TEST_F(Startup, AHexFileIsReadAsIntelHexByItsExtension) {
+  std::string hex = ":0400100001020304E2\n:00000001FF\n";
+  std::string path = WriteFile("code.hex", std::vector<uint8_t>(hex.begin(), hex.end()));
+  Open({"isp89", "-binfile", path});
+  ASSERT_NE(window->Image(), nullptr) << (dialogs.messages.empty() ? "" : dialogs.messages[0]);
+  EXPECT_EQ((*window->Image())[0x10], 0x01);
+  EXPECT_EQ((*window->Image())[0x13], 0x04);
+  EXPECT_EQ((*window->Image())[0x00], 0xFF);
+  EXPECT_EQ(StatusText(), path);
+}
+
+TEST_F(Startup, ClassifyOptionMatchesWholeCaseSensitiveOptions) {
+  Open();
+  EXPECT_EQ(window->ClassifyOption("-binfile"), 0);
+  EXPECT_EQ(window->ClassifyOption("-uproctype"), 1);
+  for (const char* other : {"-BINFILE", "-binfile ", "binfile", "", "-uproc", "isp89"}) {
+    EXPECT_EQ(window->ClassifyOption(other), -1) << other;
+  }
+}
+
+}  // namespace

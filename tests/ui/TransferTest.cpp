@@ -1,0 +1,242 @@
+#include <QApplication>
+#include <QTimer>
+
+#include "ui/UiBench.h"
+#include "ui/platform/TCGauge.h"
+#include "ui/platform/TStatusBar.h"
+
+namespace {
+
+// Records every value the gauge takes and whether the request controls were enabled then.
+class Transfers : public UiBench {
+ protected:
+  void Watch() {
+    QObject::connect(Find<TCGauge>("CGauge1"), &QProgressBar::valueChanged, window.get(),
+                     [this](int value) {
+                       gaugeValues.push_back(value);
+                       enabledAtProgress.push_back(RequestControlsEnabled()[3]);
+                     });
+  }
+  static std::vector<int> TransferGauge() {
+    std::vector<int> values;
+    for (int page = 0; page < 32; ++page) values.push_back(static_cast<int>(page * 3.125f));
+    values.push_back(100);
+    return values;
+  }
+  std::string LoadPattern(uint8_t seed) {
+    std::string path = WriteFile("image.bin", Bytes(Pattern(seed)));
+    dialogs.WillChoose(path);
+    Item("itemOpen")->trigger();
+    return path;
+  }
+  bool SaveReady() const { return Item("itemSave")->isEnabled(); }
+
+  std::vector<int> gaugeValues;
+  std::vector<bool> enabledAtProgress;
+};
+
+TEST_F(Transfers, AReadFillsTheGaugeAndEnablesSaveWhichWritesTheBytesRead) {
+  Open();
+  Chip()->SetFlash(Bytes(Pattern(7)));
+  Watch();
+  Button("btnRead")->click();
+  EXPECT_EQ(RequestControlsEnabled(), All(false));
+  ASSERT_TRUE(Until([&] { return SaveReady(); }));
+  // From 0 to 0 the gauge emits nothing, so the first value seen is 3.
+  std::vector<int> expected = TransferGauge();
+  EXPECT_EQ(gaugeValues, std::vector<int>(expected.begin() + 1, expected.end()));
+  // Disabled through every page; the finish message comes before the last progress.
+  std::vector<bool> enabled(gaugeValues.size(), false);
+  enabled.back() = true;
+  EXPECT_EQ(enabledAtProgress, enabled);
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 100);
+
+  std::string saved = (folder.Path() / "saved.bin").string();
+  dialogs.WillChoose(saved);
+  Item("itemSave")->trigger();
+  EXPECT_EQ(dialogs.saved.back().defaultExtension, "bin");
+  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(7)));
+  EXPECT_EQ(ScratchFolder::Read("readed_memory.bin"), Bytes(Pattern(7)));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Transfers, AWriteDisablesTheControlsSendsTheLoadedImageAndCanBeSaved) {
+  Open();
+  std::string path = LoadPattern(2);
+  EXPECT_EQ(Find<TStatusBar>("StatusBar")->SimpleText(), path);
+  Watch();
+  Button("btnProgram")->click();
+  EXPECT_EQ(RequestControlsEnabled(), All(false));
+  ASSERT_TRUE(Until([&] { return SaveReady(); }));
+  EXPECT_EQ(enabledAtProgress.front(), false);
+  EXPECT_EQ(gaugeValues.back(), 100);
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(2)));
+  EXPECT_EQ(ScratchFolder::Read("writed_memory.bin"), Bytes(Pattern(2)));
+
+  std::string saved = (folder.Path() / "written.bin").string();
+  dialogs.WillChoose(saved);
+  Item("itemSave")->trigger();
+  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(2)));
+}
+
+TEST_F(Transfers, WriteWithoutAnImageStartsNothing) {
+  Open();
+  Button("btnProgram")->click();
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  QTest::qWait(50);
+  EXPECT_TRUE(Chip()->Events().empty());
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Transfers, TestReadsLikeReadAndKeepsTheUserAwayMeanwhile) {
+  Open();
+  Chip()->SetFlash(Bytes(Pattern(4)));
+  Button("Button1")->click();
+  EXPECT_EQ(RequestControlsEnabled(), All(false));
+  EXPECT_TRUE(Button("Button1")->isEnabled());
+  EXPECT_TRUE(MenuItem("port1")->isEnabled());
+  EXPECT_TRUE(Box("cbRwLockBits")->isEnabled());
+  ASSERT_TRUE(Until([&] { return SaveReady(); }));
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  EXPECT_EQ(Bytes(*window->Worker()->GetImage()), Bytes(Pattern(4)));
+}
+
+TEST_F(Transfers, ASignatureReadShowsTwoHexDigitsPerByteAndReEnables) {
+  Open();
+  Button("btnReadSig")->click();
+  EXPECT_EQ(RequestControlsEnabled(), All(false));
+  ASSERT_TRUE(Until([&] { return Text("Edit1") != "-"; }));
+  EXPECT_EQ(Text("Edit1"), "1E");
+  EXPECT_EQ(Text("Edit2"), "51");
+  EXPECT_EQ(Text("Edit3"), "06");
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  EXPECT_FALSE(SaveReady());
+
+  Item("COM2")->trigger();  // the AT89S52 on the next opening
+  Button("btnReadSig")->click();
+  ASSERT_TRUE(Until([&] { return Text("Edit2") == "52"; }));
+}
+
+TEST_F(Transfers, ProgressMessagesSetTheGaugeAndUnknownKindsChangeNothing) {
+  Open();
+  WindowMessage progress(AT89S5xRunnable::WM_PROGRESS, 37, 0);
+  QApplication::sendEvent(window.get(), &progress);
+  EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 37);
+  window->EnableControls(false);
+  WindowMessage unknownKind(AT89S5xRunnable::WM_PROGRESS, 100, 4);
+  QApplication::sendEvent(window.get(), &unknownKind);
+  WindowMessage otherNumber(AT89S5xRunnable::WM_PROGRESS + 7, 100, 1);
+  QApplication::sendEvent(window.get(), &otherNumber);
+  EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 37);
+  EXPECT_EQ(RequestControlsEnabled(), All(false));
+  EXPECT_FALSE(SaveReady());
+}
+
+TEST_F(Transfers, AFailedRequestIsShownAndTheWindowRecovers) {
+  Open();
+  Item("COM3")->trigger();  // a port that cannot be opened
+  Button("btnRead")->click();
+  ASSERT_TRUE(Until([&] { return !dialogs.messages.empty(); }));
+  EXPECT_NE(dialogs.messages[0].find("Sériový port COM3 nelze otevřít"), std::string::npos)
+      << dialogs.messages[0];
+  EXPECT_EQ(RequestControlsEnabled(), All(true));
+  EXPECT_FALSE(SaveReady());
+
+  Item("COM1")->trigger();
+  Button("btnReadSig")->click();
+  ASSERT_TRUE(Until([&] { return Text("Edit1") == "1E"; }));
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(Transfers, SaveAfterADeviceSwitchStillWritesTheImageThatWasRead) {
+  Open();
+  Chip()->SetFlash(Bytes(Pattern(9)));
+  Button("btnRead")->click();
+  ASSERT_TRUE(Until([&] { return SaveReady(); }));
+  Item("ItemAT89S52")->trigger();
+  EXPECT_TRUE(Item("ItemAT89S52")->isChecked());
+  EXPECT_FALSE(Item("ItemAT89S51")->isChecked());
+  std::string saved = (folder.Path() / "after-switch.bin").string();
+  dialogs.WillChoose(saved);
+  Item("itemSave")->trigger();
+  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(9)));
+}
+
+TEST_F(Transfers, ChoosingTheSelectedDeviceOrPortAgainKeepsItsMark) {
+  Open();
+  Item("ItemAT89S51")->trigger();
+  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
+  EXPECT_EQ(window->DevicesCreated(), 2);
+  Item("COM1")->trigger();
+  EXPECT_TRUE(Item("COM1")->isChecked());
+  EXPECT_EQ(window->Serial().GetPort(), 1);
+  Item("COM5")->trigger();
+  EXPECT_FALSE(Item("COM1")->isChecked());
+  EXPECT_TRUE(Item("COM5")->isChecked());
+  EXPECT_EQ(window->Serial().GetPort(), 5);
+}
+
+TEST_F(Transfers, ALoadThatCannotOpenNamesThePathAndChangesNothing) {
+  Open();
+  std::string good = LoadPattern(1);
+  std::string missing = (folder.Path() / "missing.bin").string();
+  dialogs.WillChoose(missing);
+  Item("itemOpen")->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find(missing), std::string::npos);
+  EXPECT_NE(dialogs.messages[0].find("No such file"), std::string::npos);
+  EXPECT_EQ(Find<TStatusBar>("StatusBar")->SimpleText(), good);
+  EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(1)));
+
+  dialogs.WillChoose(folder.Path().string());
+  Item("itemOpen")->trigger();
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(1)));
+
+  dialogs.WillChoose("");  // cancelled
+  Item("itemOpen")->trigger();
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(Transfers, AFileLongerThanTheMemoryContributesOnlyItsStart) {
+  Open();
+  Buffer longer = Pattern(6, 9000);
+  std::string path = WriteFile("long.bin", Bytes(longer));
+  window->LoadImageFile(path);
+  EXPECT_EQ(window->Image()->Count(), 8192u);
+  EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(6)));
+}
+
+TEST_F(Transfers, ASaveThatFailsIsShownInABox) {
+  Open();
+  Button("btnRead")->click();
+  ASSERT_TRUE(Until([&] { return SaveReady(); }));
+  dialogs.WillChoose((folder.Path() / "no-such-folder" / "x.bin").string());
+  Item("itemSave")->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find("no-such-folder"), std::string::npos);
+}
+
+// As the program runs it: the message loop until the window closes, then the window goes.
+TEST_F(Transfers, ClosingTheWindowDuringAReadLetsItFinishAndTheProgramEnd) {
+  Open();
+  std::shared_ptr<SimChip> chip = Chip();
+  chip->SetFlash(Bytes(Pattern(3)));
+  window->show();
+  clock.HoldAtSleep(3);  // the last wait of the programming enable: the read is under way
+  QTimer::singleShot(0, window.get(), [this] {
+    Button("btnRead")->click();
+    ASSERT_TRUE(clock.WaitUntilHeld());
+    window->close();
+    EXPECT_FALSE(window->Worker()->IsRunning());
+    clock.Release();
+  });
+  QApplication::exec();
+  window.reset();  // returns once the read is over
+  EXPECT_EQ(ScratchFolder::Read("readed_memory.bin"), Bytes(Pattern(3)));
+  EXPECT_EQ(chip->WrittenBytes().size(), 4u + 32u * 258u);
+}
+
+}  // namespace

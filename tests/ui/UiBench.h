@@ -1,0 +1,90 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/ScratchFolder.h"
+#include "image/Buffer.h"
+#include "sim/SimChip.h"
+#include "ui/GatedClock.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/TProgForm.h"
+
+// The window on a simulated AT89S51 behind COM1 and an AT89S52 behind COM2, on virtual
+// time, with scripted dialogs, in a scratch working folder.
+class UiBench : public ::testing::Test {
+ protected:
+  UiBench() {
+    setenv("ISP89_COM1", "sim:AT89S51", 1);
+    setenv("ISP89_COM2", "sim:AT89S52", 1);
+    setenv("ISP89_COM3", "/nonexistent/isp89-port", 1);
+  }
+
+  TProgForm& Open(std::vector<std::string> arguments = {"isp89"}) {
+    ProgFormContext context;
+    context.clock = &clock;
+    context.dialogs = &dialogs;
+    context.arguments = std::move(arguments);
+    window = std::make_unique<TProgForm>(context);
+    return *window;
+  }
+
+  template <typename Widget>
+  Widget* Find(const char* name) const {
+    auto* found = window->findChild<Widget*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
+  QCheckBox* Box(const char* name) const { return Find<QCheckBox>(name); }
+  QAction* Item(const char* name) const { return Find<QAction>(name); }
+  QAction* MenuItem(const char* name) const { return Find<QMenu>(name)->menuAction(); }
+  std::string Text(const char* editName) const {
+    return Find<QLineEdit>(editName)->text().toStdString();
+  }
+  std::shared_ptr<SimChip> Chip(const char* target = "sim:AT89S51") {
+    return window->Resolver().SimChipFor(target);
+  }
+
+  // The six controls that a request disables, in their order.
+  std::vector<bool> RequestControlsEnabled() const {
+    return {MenuItem("itemFile")->isEnabled(), MenuItem("itemDevice")->isEnabled(),
+            Button("btnProgram")->isEnabled(), Button("btnRead")->isEnabled(),
+            Button("btnReadSig")->isEnabled(), Button("btnLockBits")->isEnabled()};
+  }
+  static std::vector<bool> All(bool on) { return std::vector<bool>(6, on); }
+
+  // Lets the window handle the worker's messages until `done` holds.
+  template <typename Predicate>
+  static bool Until(Predicate done) {
+    return QTest::qWaitFor(done, 20000);
+  }
+
+  static Buffer Pattern(uint8_t seed, uint32_t size = 8192) {
+    Buffer image(size);
+    for (uint32_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 13 + seed);
+    return image;
+  }
+  static std::vector<uint8_t> Bytes(const Buffer& image) {
+    return {image.Data(), image.Data() + image.Size()};
+  }
+  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    ScratchFolder::Write(folder.Path() / name, bytes);
+    return (folder.Path() / name).string();
+  }
+
+  ScratchFolder folder;
+  GatedClock clock;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<TProgForm> window;
+};
