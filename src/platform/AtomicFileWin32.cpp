@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
+#include "platform/Win32Error.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, DWORD error) {
+  throw Exception("cannot save " + path + ": " + Win32ErrorText(error));
+}
+
+bool WriteAll(HANDLE file, const unsigned char* bytes, size_t size) {
+  while (size > 0) {
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0) return false;
+    bytes += written;
+    size -= written;
+  }
+  return true;
+}
+
+// Beside the target, so that the rename stays on one volume; unique within the machine.
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> serial{0};
+  return path + "." + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(serial.fetch_add(1)) + ".tmp";
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  const std::string temporary = TemporaryNameFor(path);
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(path, GetLastError());
+  bool ok =
+      WriteAll(file, static_cast<const unsigned char*>(data), size) && FlushFileBuffers(file) != 0;
+  DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+  if (!CloseHandle(file) && ok) {
+    ok = false;
+    error = GetLastError();
+  }
+  // Replaces the target in one step; a read-only target is refused, not overridden.
+  if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (!ok) {
+    DeleteFileA(temporary.c_str());
+    Fail(path, error);
+  }
+}

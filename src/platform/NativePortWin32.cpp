@@ -1,0 +1,145 @@
+#include <windows.h>
+
+#include <string.h>
+
+#include "platform/NativePort.h"
+#include "platform/Win32Error.h"
+
+namespace {
+
+// A Windows communications port, opened synchronously: ReadFile and WriteFile block for at
+// most the driver's time-outs, which SetTimeouts() hands to it as they are.
+class Win32CommPort : public CommPort {
+ public:
+  explicit Win32CommPort(HANDLE handle) : handle_(handle) {}
+  ~Win32CommPort() override { CloseHandle(handle_); }
+  Win32CommPort(const Win32CommPort&) = delete;
+  Win32CommPort& operator=(const Win32CommPort&) = delete;
+
+  bool GetState(LineSettings& settings) override {
+    DCB dcb = EmptyDcb();
+    if (!GetCommState(handle_, &dcb)) return false;
+    settings.baudRate = dcb.BaudRate;
+    settings.byteSize = dcb.ByteSize;
+    settings.parity = dcb.Parity;
+    settings.stopBits = dcb.StopBits;
+    settings.abortOnError = dcb.fAbortOnError != 0;
+    return true;
+  }
+
+  // Read-modify-write: every DCB member the link does not name stays as the driver held it.
+  bool SetState(const LineSettings& settings) override {
+    DCB dcb = EmptyDcb();
+    if (!GetCommState(handle_, &dcb)) return false;
+    dcb.BaudRate = settings.baudRate;
+    dcb.ByteSize = settings.byteSize;
+    dcb.Parity = settings.parity;
+    dcb.StopBits = settings.stopBits;
+    dcb.fAbortOnError = settings.abortOnError ? TRUE : FALSE;
+    return SetCommState(handle_, &dcb) != 0;
+  }
+
+  bool GetTimeouts(CommTimeouts& timeouts) override {
+    COMMTIMEOUTS held{};
+    if (!GetCommTimeouts(handle_, &held)) return false;
+    timeouts.readIntervalTimeout = held.ReadIntervalTimeout;
+    timeouts.readTotalTimeoutMultiplier = held.ReadTotalTimeoutMultiplier;
+    timeouts.readTotalTimeoutConstant = held.ReadTotalTimeoutConstant;
+    timeouts.writeTotalTimeoutMultiplier = held.WriteTotalTimeoutMultiplier;
+    timeouts.writeTotalTimeoutConstant = held.WriteTotalTimeoutConstant;
+    return true;
+  }
+
+  bool SetTimeouts(const CommTimeouts& timeouts) override {
+    COMMTIMEOUTS wanted{};
+    wanted.ReadIntervalTimeout = timeouts.readIntervalTimeout;
+    wanted.ReadTotalTimeoutMultiplier = timeouts.readTotalTimeoutMultiplier;
+    wanted.ReadTotalTimeoutConstant = timeouts.readTotalTimeoutConstant;
+    wanted.WriteTotalTimeoutMultiplier = timeouts.writeTotalTimeoutMultiplier;
+    wanted.WriteTotalTimeoutConstant = timeouts.writeTotalTimeoutConstant;
+    return SetCommTimeouts(handle_, &wanted) != 0;
+  }
+
+  bool SetRts(bool asserted) override {
+    return EscapeCommFunction(handle_, asserted ? SETRTS : CLRRTS) != 0;
+  }
+
+  bool SetupQueues(uint32_t inputBytes, uint32_t outputBytes) override {
+    return SetupComm(handle_, inputBytes, outputBytes) != 0;
+  }
+
+  uint32_t WriteByte(uint8_t byte) override {
+    DWORD written = 0;
+    if (!WriteFile(handle_, &byte, 1, &written, nullptr)) return 0;
+    return written == 1 ? 1 : 0;
+  }
+
+  // Read into a byte of our own, so the caller's is not touched unless one arrived.
+  uint32_t ReadByte(uint8_t* destination) override {
+    uint8_t byte = 0;
+    DWORD read = 0;
+    if (!ReadFile(handle_, &byte, 1, &read, nullptr) || read != 1) return 0;
+    *destination = byte;
+    return 1;
+  }
+
+ private:
+  static DCB EmptyDcb() {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    return dcb;
+  }
+
+  HANDLE handle_;
+};
+
+// "COM12" alone names no file: ports above 9 open only as \\.\COM12, which works for all.
+std::string DeviceFileName(const std::string& path) {
+  if (path.size() > 3 && _strnicmp(path.c_str(), "COM", 3) == 0 &&
+      path.find_first_not_of("0123456789", 3) == std::string::npos) {
+    return "\\\\.\\" + path;
+  }
+  return path;
+}
+
+std::string OpenFailure(const std::string& path, DWORD error) {
+  std::string text = "cannot open " + path + ": " + Win32ErrorText(error);
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return text +
+             "; there is no such port: connect the adapter and look up its COM number in the "
+             "Device Manager, or set ISP89_COM<n> (n: the port number) to its name, like COM3";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return text + "; the port is in use by another program: close it and try again";
+    default:
+      return text;
+  }
+}
+
+}  // namespace
+
+// Exclusive (share mode 0) and synchronous (no FILE_FLAG_OVERLAPPED). The serial driver
+// starts each opening with empty queues and keeps nothing from an earlier one.
+std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
+  HANDLE handle = CreateFileA(DeviceFileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    failure = OpenFailure(path, GetLastError());
+    return nullptr;
+  }
+  // A file or another device would open too, and take the bytes without answering.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (GetFileType(handle) != FILE_TYPE_CHAR || !GetCommState(handle, &dcb)) {
+    CloseHandle(handle);
+    failure = "cannot open " + path + ": this is not a serial port";
+    return nullptr;
+  }
+  return std::make_unique<Win32CommPort>(handle);
+}
+
+std::string DefaultNativePortPath(int portNumber) {
+  return "\\\\.\\COM" + std::to_string(portNumber);
+}
