@@ -57,7 +57,7 @@ void Programmer::UseChip(const ChipCatalog::Chip& chip) {
 }
 
 void Programmer::Note(const std::string& text) const {
-  if (!options_.quiet) notes_ << text << '\n' << std::flush;
+  if (!options_.quiet) out_ << text << '\n' << std::flush;
 }
 
 void Programmer::Run() {

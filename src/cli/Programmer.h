@@ -14,8 +14,9 @@
 #include "serial/TSerial.h"
 
 // Runs one command of the command line on the target: the device operations with the checks
-// around them (signature before a write or an erase, read-back after it). Results go to
-// `out`; notes to `notes`. Throws CliError or the device's Exception on failure.
+// around them (signature before a write or an erase, read-back after it). Results and what
+// was done go to `out` (the latter not with -q); warnings and progress to `notes`. Throws
+// CliError or the device's Exception on failure.
 class Programmer {
  public:
   Programmer(const CliOptions& options, PortOpener& opener, Clock& clock, std::ostream& out,

@@ -1,0 +1,253 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "CliFixture.h"
+#include "image/IntelHexReader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> BlinkImage() {
+  Buffer image = IntelHexReader::Parse(BlinkHex(), "blink.hex", 8192);
+  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+class CliCommands : public CliFixture {};
+
+TEST_F(CliCommands, SignatureNamesEachChip) {
+  Result s51 = Run({"-p", "sim:AT89S51", "signature"});
+  EXPECT_EQ(0, s51.status);
+  EXPECT_EQ("signature 1E 51 06: AT89S51\n", s51.out);
+  EXPECT_EQ("", s51.err);
+  Result s52 = Run({"signature", "--port=sim:at89s52"});
+  EXPECT_EQ(0, s52.status);
+  EXPECT_EQ("signature 1E 52 06: AT89S52\n", s52.out);
+}
+
+TEST_F(CliCommands, WriteErasesWritesAndVerifiesAHexFile) {
+  Chip()->SetFlash(Pattern(1));
+  Chip()->SetLockBits(SimChip::kLB3);
+  WriteText("blink.hex", BlinkHex());
+  Result r = Run({"-p", "sim:AT89S52", "write", "blink.hex"});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(BlinkImage(), Chip()->Flash());
+  EXPECT_EQ(0, Chip()->LockBits());
+  EXPECT_EQ("wrote blink.hex to the AT89S52 and verified 8192 bytes\n", r.out);
+  // One line a tenth for each transfer, the last at 100%.
+  EXPECT_EQ(11u, CountOf(r.err, "writing: "));
+  EXPECT_EQ(11u, CountOf(r.err, "verifying: "));
+  EXPECT_NE(std::string::npos, r.err.find("writing: 100%\nverifying: 0%\n"));
+  EXPECT_FALSE(fs::exists("readed_memory.bin"));
+  EXPECT_FALSE(fs::exists("writed_memory.bin"));
+}
+
+TEST_F(CliCommands, ProgressIsABarOnATerminalAndNothingWhenQuiet) {
+  WriteText("blink.hex", BlinkHex());
+  Result bar = Run({"-p", "sim:AT89S52", "write", "blink.hex", "--no-verify"}, true);
+  EXPECT_EQ(0, bar.status);
+  EXPECT_EQ(0u, bar.err.find("\rwriting [......"));
+  EXPECT_NE(std::string::npos, bar.err.find("\rwriting [" + std::string(40, '#') + "] 100%\n"));
+  EXPECT_EQ(std::string::npos, bar.err.find("verifying"));
+  EXPECT_EQ("wrote blink.hex to the AT89S52 (not verified)\n", bar.out);
+
+  Result quiet = Run({"-q", "-p", "sim:AT89S52", "write", "blink.hex"}, true);
+  EXPECT_EQ(0, quiet.status);
+  EXPECT_EQ("", quiet.err);
+  EXPECT_EQ("", quiet.out);
+}
+
+TEST_F(CliCommands, TraceFilesOnlyWithTrace) {
+  Chip()->SetFlash(Pattern(2));
+  Result r = Run({"-p", "sim:AT89S52", "--trace", "read", "copy.bin"});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(Pattern(2), ScratchFolder::Read("readed_memory.bin"));
+  EXPECT_FALSE(fs::exists("writed_memory.bin"));
+}
+
+TEST_F(CliCommands, ReadSavesTheWholeMemoryInEitherFormat) {
+  Chip()->SetFlash(Pattern(3));
+  Result raw = Run({"-p", "sim:AT89S52", "read", "out.bin"});
+  EXPECT_EQ(0, raw.status) << raw.err;
+  EXPECT_EQ(Pattern(3), ScratchFolder::Read("out.bin"));
+  EXPECT_NE(std::string::npos, raw.out.find("read 8192 bytes from the AT89S51 into out.bin"));
+
+  Result hex = Run({"-p", "sim:AT89S52", "-d", "AT89S52", "read", "out.hex"});
+  EXPECT_EQ(0, hex.status) << hex.err;
+  Buffer back = IntelHexReader::Parse(ReadText("out.hex"), "out.hex", 8192);
+  EXPECT_EQ(Pattern(3), std::vector<uint8_t>(back.Data(), back.Data() + 8192));
+  EXPECT_EQ(0u, ReadText("out.hex").find(":10000000"));
+}
+
+TEST_F(CliCommands, ReadWritesNoFileWhenItFails) {
+  fs::create_directory("folder");
+  Result folder = Run({"-p", "sim:AT89S52", "read", "folder"});
+  EXPECT_EQ(2, folder.status);
+  EXPECT_EQ("isp89-cli: folder is a folder; name a file to write\n", folder.err);
+  EXPECT_TRUE(Chip()->Events().empty());
+
+  Result missingFolder = Run({"-q", "-p", "sim:AT89S52", "read", "no/such/out.bin"});
+  EXPECT_EQ(1, missingFolder.status);
+  EXPECT_EQ(0u, missingFolder.err.find("isp89-cli: cannot save no/such/out.bin: "));
+
+  Chip()->SetSilenceAfter(5000);
+  Result silent = Run({"-q", "-p", "sim:AT89S52", "read", "out.bin"});
+  EXPECT_EQ(1, silent.status);
+  EXPECT_NE(std::string::npos, silent.err.find("the programmer did not answer"));
+  EXPECT_FALSE(fs::exists("out.bin"));
+  EXPECT_EQ(1u, CountOf(silent.err, "\n"));
+}
+
+TEST_F(CliCommands, VerifyNamesTheFirstDifferenceAndTheCount) {
+  std::vector<uint8_t> flash = Pattern(4);
+  Chip()->SetFlash(flash);
+  ScratchFolder::Write("same.bin", flash);
+  Result same = Run({"-p", "sim:AT89S52", "verify", "same.bin"});
+  EXPECT_EQ(0, same.status) << same.err;
+  EXPECT_NE(std::string::npos, same.out.find("same.bin matches the AT89S52's flash (8192 bytes)"));
+
+  std::vector<uint8_t> file = flash;
+  file[0x0100] ^= 0xFF;
+  file[0x0200] = 0x00;
+  file[0x1FFF] ^= 0x01;
+  ScratchFolder::Write("other.bin", file);
+  Result other = Run({"-q", "-p", "sim:AT89S52", "verify", "other.bin"});
+  EXPECT_EQ(1, other.status);
+  char expected[200];
+  std::snprintf(expected, sizeof expected,
+                "isp89-cli: verify failed: 3 of 8192 bytes differ; the first at 0100: chip "
+                "%02X, other.bin %02X\n",
+                flash[0x100], file[0x100]);
+  EXPECT_EQ(expected, other.err);
+}
+
+TEST_F(CliCommands, EraseClearsFlashAndLockBitsAndChecksTheBlank) {
+  Chip()->SetFlash(Pattern(5));
+  Chip()->SetLockBits(SimChip::kLB1);
+  Result r = Run({"-p", "sim:AT89S52", "erase"});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), Chip()->Flash());
+  EXPECT_EQ(0, Chip()->LockBits());
+  EXPECT_NE(std::string::npos, r.out.find("erased the AT89S52 (blank check passed)"));
+}
+
+TEST_F(CliCommands, LockReadsAndWritesTheLockBits) {
+  Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB3);
+  Result read = Run({"-p", "sim:AT89S52", "lock"});
+  EXPECT_EQ(0, read.status);
+  EXPECT_EQ("LB1=1 LB2=0 LB3=1\n", read.out);
+
+  Chip()->SetLockBits(0);
+  Result two = Run({"-p", "sim:AT89S52", "lock", "--write", "2"});
+  EXPECT_EQ(0, two.status) << two.err;
+  EXPECT_EQ(SimChip::kLB2, Chip()->LockBits());
+  EXPECT_EQ("LB1=0 LB2=1 LB3=0\n", two.out);
+  Result three = Run({"-p", "sim:AT89S52", "lock", "--write=3"});
+  EXPECT_EQ(SimChip::kLB1 | SimChip::kLB2, Chip()->LockBits());
+  EXPECT_EQ("LB1=1 LB2=1 LB3=0\n", three.out);
+}
+
+TEST_F(CliCommands, WriteAndEraseRefuseAnotherChipUnlessForced) {
+  Chip()->SetFlash(Pattern(6));
+  WriteText("blink.hex", BlinkHex());
+  for (const char* command : {"write", "erase"}) {
+    std::vector<std::string> arguments = {"-p", "sim:AT89S52", "-d", "AT89S51", command};
+    if (std::string(command) == "write") arguments.push_back("blink.hex");
+    Result refused = Run(arguments);
+    EXPECT_EQ(1, refused.status) << command;
+    EXPECT_EQ(
+        "isp89-cli: the target's signature 1E 52 06 is the AT89S52's, not the AT89S51's "
+        "(1E 51 06); choose -d AT89S52; --force goes on anyway\n",
+        refused.err)
+        << command;
+    EXPECT_EQ(Pattern(6), Chip()->Flash()) << command;
+  }
+  Result forced = Run({"-p", "sim:AT89S52", "-d", "AT89S51", "--force", "write", "blink.hex"});
+  EXPECT_EQ(0, forced.status) << forced.err;
+  EXPECT_NE(std::string::npos, forced.err.find("warning: the target's signature 1E 52 06 is the "
+                                               "AT89S52's, not the AT89S51's (1E 51 06); going "
+                                               "on as the AT89S51\n"));
+  EXPECT_EQ(BlinkImage(), Chip()->Flash());
+}
+
+TEST_F(CliCommands, WithoutADeviceTheSignatureChoosesIt) {
+  WriteText("blink.hex", BlinkHex());
+  Result r = Run({"-p", "sim:AT89S51", "write", "blink.hex"});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("wrote blink.hex to the AT89S51 and verified 4096 bytes\n", r.out);
+}
+
+// The AT89S51's 4 KB mirror into the upper half of the 8 KB the programmer handles.
+TEST_F(CliCommands, SmallChipRefusesDataItWouldFoldButTakesAMirroredImage) {
+  std::vector<uint8_t> image(8192, 0xFF);
+  image[0x1000] = 0x12;
+  ScratchFolder::Write("upper.bin", image);
+  Result refused = Run({"-p", "sim:AT89S51", "write", "upper.bin"});
+  EXPECT_EQ(2, refused.status);
+  EXPECT_EQ(
+      "isp89-cli: upper.bin has data at 1000, beyond the AT89S51's 4 KB of flash, where "
+      "the chip would write it over 0000\n",
+      refused.err);
+  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), Chip("sim:AT89S51")->Flash());
+
+  std::vector<uint8_t> mirrored = Pattern(7);
+  std::copy(mirrored.begin(), mirrored.begin() + 4096, mirrored.begin() + 4096);
+  ScratchFolder::Write("mirrored.bin", mirrored);
+  Result taken = Run({"-q", "-p", "sim:AT89S51", "write", "mirrored.bin"});
+  EXPECT_EQ(0, taken.status) << taken.err;
+  EXPECT_EQ(mirrored, Chip("sim:AT89S51")->Flash());
+}
+
+TEST_F(CliCommands, BadInputFilesEndWithStatusTwoAndTouchNothing) {
+  fs::create_directory("folder.hex");
+  WriteText("empty.bin", "");
+  WriteText("bad.hex", ":03000000020030CB\n:100030007581307590FFB29012004080F900000088\n");
+  struct Case {
+    std::string file, message;
+  } cases[] = {
+      {"missing.hex", "isp89-cli: cannot open missing.hex: No such file or directory\n"},
+      {"empty.bin", "isp89-cli: empty.bin is empty (0 bytes)\n"},
+      {"folder.hex", "isp89-cli: folder.hex is a folder, not an image file\n"},
+      {"bad.hex", "isp89-cli: bad.hex line 2: checksum mismatch (found 88, computed 89)\n"},
+  };
+  for (const Case& c : cases) {
+    for (const char* command : {"write", "verify"}) {
+      Result r = Run({"-p", "sim:AT89S52", command, c.file});
+      EXPECT_EQ(2, r.status) << command << " " << c.file;
+      EXPECT_EQ(c.message, r.err) << command << " " << c.file;
+    }
+  }
+  EXPECT_TRUE(Chip()->Events().empty());
+}
+
+TEST_F(CliCommands, RawFileLongerThanTheMemoryIsCutWithANote) {
+  std::vector<uint8_t> bytes = Pattern(8);
+  bytes.resize(10000, 0x00);
+  ScratchFolder::Write("long.bin", bytes);
+  Result r = Run({"-p", "sim:AT89S52", "write", "long.bin"});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(0u, r.err.find("warning: long.bin is 10000 bytes, longer than the 8192-byte memory; "
+                           "the first 8192 bytes are used\n"));
+  EXPECT_EQ(Pattern(8), Chip()->Flash());
+}
+
+TEST_F(CliCommands, AnAdapterGoingSilentFailsTheWrite) {
+  WriteText("blink.hex", BlinkHex());
+  Result signature = Run({"-p", "sim:AT89S52", "signature"});
+  ASSERT_EQ(0, signature.status);
+  Chip()->SetSilenceAfter(4 + 16 + 4 + 3000);  // the guard's read, then into the pages
+  Result r = Run({"-q", "-p", "sim:AT89S52", "write", "blink.hex"});
+  EXPECT_EQ(1, r.status);
+  EXPECT_EQ(0u, r.err.find("isp89-cli: COM1: the programmer did not answer"));
+  EXPECT_EQ(1u, CountOf(r.err, "\n"));
+}

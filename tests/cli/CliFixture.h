@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "device/ScratchFolder.h"
+#include "platform/VirtualClock.h"
+#include "sim/PortResolver.h"
+#include "sim/SimChip.h"
+
+// The command line run in process against the simulated chips of one resolver, on virtual
+// time, in a scratch working folder: what one command wrote, the next one reads back.
+class CliFixture : public ::testing::Test {
+ protected:
+  struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+  };
+
+  Result Run(const std::vector<std::string>& arguments, bool terminal = false) {
+    std::ostringstream out, err;
+    Result result;
+    result.status = app_.Run(arguments, out, err, terminal);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+  }
+
+  std::shared_ptr<SimChip> Chip(const std::string& name = "sim:AT89S52") {
+    return resolver_.SimChipFor(name);
+  }
+
+  // 8 KB of a pattern that differs at every address of a page.
+  static std::vector<uint8_t> Pattern(uint8_t seed) {
+    std::vector<uint8_t> bytes(8192);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 13 + seed);
+    return bytes;
+  }
+
+  static void WriteText(const std::string& path, const std::string& text) {
+    ScratchFolder::Write(path, std::vector<uint8_t>(text.begin(), text.end()));
+  }
+
+  static std::string ReadText(const std::string& path) {
+    std::vector<uint8_t> bytes = ScratchFolder::Read(path);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  ScratchFolder folder_;
+  VirtualClock clock_;
+  PortResolver resolver_{clock_};
+  CliApp app_{resolver_, clock_};
+};
+
+// The blinking-LED program of the HEX tests, as a toolchain writes it.
+inline const char* BlinkHex() {
+  return ":03000000020030CB\n"
+         ":100030007581307590FFB29012004080F900000089\n"
+         ":090040007FFA7EFADEFEDFFA22EF\n"
+         ":00000001FF\n";
+}

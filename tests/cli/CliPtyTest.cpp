@@ -1,0 +1,213 @@
+// The programs themselves, as separate processes: isp89-cli against isp89-sim on a
+// pseudo-terminal, on real time (each programming enable takes about 2 s, a write 20 s).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "device/ScratchFolder.h"
+#include "image/IntelHexReader.h"
+#include "platform/NativePort.h"
+#include "platform/SystemClock.h"
+#include "sim/PtySimServer.h"
+#include "sim/SimChip.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+const char kBlink[] =
+    ":03000000020030CB\n"
+    ":100030007581307590FFB29012004080F900000089\n"
+    ":090040007FFA7EFADEFEDFFA22EF\n"
+    ":00000001FF\n";
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome Cli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), ISP89_CLI_PATH);
+  ChildProcess cli(arguments);
+  Outcome outcome;
+  outcome.status = cli.Wait();
+  outcome.out = cli.Out();
+  outcome.err = cli.Err();
+  return outcome;
+}
+
+// isp89-sim started with `options`; Port() is the path it printed first.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> options) {
+    options.insert(options.begin(), ISP89_SIM_PATH);
+    process_ = std::make_unique<ChildProcess>(options);
+    port_ = process_->ReadLine(milliseconds(5000));
+  }
+  const std::string& Port() const { return port_; }
+  // SIGTERM, as a user's Ctrl-C or a service manager would stop it; the exit status.
+  int Stop() {
+    process_->Signal(SIGTERM);
+    return process_->Wait();
+  }
+
+ private:
+  std::unique_ptr<ChildProcess> process_;
+  std::string port_;
+};
+
+std::vector<uint8_t> Image(const std::string& hex) {
+  Buffer image = IntelHexReader::Parse(hex, "image.hex", 8192);
+  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST(CliOverPseudoTerminal, EveryCommandAgainstIsp89Sim) {
+  ScratchFolder folder;
+  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  SimProcess sim({"--chip", "AT89S52", "--keep", "kept.hex", "--lock", "4"});
+  ASSERT_EQ(0u, sim.Port().find("/dev/")) << sim.Port();
+  const std::string port = sim.Port();
+
+  Outcome signature = Cli({"-p", port, "signature"});
+  EXPECT_EQ(0, signature.status) << signature.err;
+  EXPECT_EQ("signature 1E 52 06: AT89S52\n", signature.out);
+
+  Outcome lock = Cli({"-p", port, "lock"});
+  EXPECT_EQ("LB1=0 LB2=0 LB3=1\n", lock.out);
+
+  Outcome write = Cli({"-p", port, "write", "blink.hex"});
+  EXPECT_EQ(0, write.status) << write.err;
+  EXPECT_EQ("wrote blink.hex to the AT89S52 and verified 8192 bytes\n", write.out);
+  EXPECT_NE(std::string::npos, write.err.find("writing: 100%\n"));
+
+  Outcome verify = Cli({"-p", port, "-d", "AT89S52", "verify", "blink.hex"});
+  EXPECT_EQ(0, verify.status) << verify.err;
+
+  Outcome read = Cli({"-q", "-p", port, "-d", "AT89S52", "read", "back.bin"});
+  EXPECT_EQ(0, read.status) << read.err;
+  EXPECT_EQ("", read.out + read.err);
+  EXPECT_EQ(Image(kBlink), ScratchFolder::Read("back.bin"));
+  // The simulator kept what was written.
+  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
+
+  Outcome lockWrite = Cli({"-p", port, "lock", "--write", "1"});
+  EXPECT_EQ(0, lockWrite.status) << lockWrite.err;
+  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", lockWrite.out);
+
+  Outcome erase = Cli({"-p", port, "erase"});
+  EXPECT_EQ(0, erase.status) << erase.err;
+  EXPECT_EQ("erased the AT89S52 (blank check passed)\n", erase.out);
+  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
+
+  EXPECT_EQ(0, sim.Stop());
+  EXPECT_EQ(":00000001FF\n", Text(ScratchFolder::Read("kept.hex")));
+}
+
+TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
+  ScratchFolder folder;
+  ScratchFolder::Write("kept.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  std::vector<uint8_t> changed = Image(kBlink);
+  changed[0x0041] = 0x00;
+  changed[0x0100] = 0x00;
+  ScratchFolder::Write("changed.bin", changed);
+  SimProcess sim({"--chip", "AT89S51", "--keep", "kept.hex"});
+
+  Outcome differs = Cli({"-p", sim.Port(), "verify", "changed.bin"});
+  EXPECT_EQ(1, differs.status);
+  EXPECT_EQ(
+      "isp89-cli: verify failed: 2 of 4096 bytes differ; the first at 0041: chip FA, "
+      "changed.bin 00\n",
+      differs.err.substr(differs.err.find("isp89-cli:")));
+  Outcome wrongDevice = Cli({"-p", sim.Port(), "-d", "AT89S52", "erase"});
+  EXPECT_EQ(1, wrongDevice.status);
+  EXPECT_NE(std::string::npos, wrongDevice.err.find("1E 51 06 is the AT89S51's"));
+  EXPECT_EQ(0, sim.Stop());
+  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
+}
+
+TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
+  ScratchFolder folder;
+  ScratchFolder::Write("bad.hex", {':', '0', '0', '\n'});
+  ScratchFolder::Write("long.bin", std::vector<uint8_t>(9000, 0x5A));
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string start;
+  } cases[] = {
+      {{"-p", "sim", "frobnicate"}, 2, "isp89-cli: unknown command 'frobnicate'"},
+      {{"-p", "sim", "--fast", "lock"}, 2, "isp89-cli: unknown option '--fast'"},
+      {{"-p", "sim", "-d", "AT90S8515", "lock"}, 2, "isp89-cli: unknown device 'AT90S8515'"},
+      {{"-p", "LPT1", "lock"}, 2, "isp89-cli: unknown port 'LPT1'"},
+      {{"-p", "sim", "write", "missing.hex"}, 2, "isp89-cli: cannot open missing.hex: "},
+      {{"-p", "sim", "write", "bad.hex"}, 2, "isp89-cli: bad.hex line 1: the line is too short"},
+      {{"-p", "sim", "verify", "."}, 2, "isp89-cli: . is a folder, not an image file"},
+      {{"-p", "/nonexistent/ttyUSB7", "lock"}, 1, "isp89-cli: Sériový port COM1 nelze otevřít: "},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Cli(c.arguments);
+    EXPECT_EQ(c.status, outcome.status) << outcome.err;
+    EXPECT_EQ(0u, outcome.err.find(c.start)) << outcome.err;
+    EXPECT_EQ(outcome.err.size() - 1, outcome.err.find('\n')) << outcome.err;
+  }
+  Outcome help = Cli({"--help"});
+  EXPECT_EQ(0, help.status);
+  EXPECT_EQ(0u, help.out.find("Usage: isp89-cli"));
+  Outcome longer = Cli({"-q", "-p", "sim", "verify", "long.bin"});
+  EXPECT_EQ(1, longer.status);  // the in-process chip is erased, so it differs
+  EXPECT_EQ(0u, longer.err.find("warning: long.bin is 9000 bytes, longer than the 8192-byte "
+                                "memory; the first 8192 bytes are used\n"));
+}
+
+TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
+  SimProcess sim({});
+  std::string failure;
+  std::unique_ptr<CommPort> holder = OpenNativePort(sim.Port(), failure);
+  ASSERT_TRUE(holder) << failure;
+  auto start = steady_clock::now();
+  Outcome busy = Cli({"-p", sim.Port(), "signature"});
+  EXPECT_EQ(1, busy.status);
+  EXPECT_NE(std::string::npos, busy.err.find("in use by another program")) << busy.err;
+  EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
+  holder.reset();
+  EXPECT_EQ(0, Cli({"-p", sim.Port(), "signature"}).status);
+  EXPECT_EQ(0, sim.Stop());
+}
+
+TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
+  ScratchFolder folder;
+  SimProcess sim({"--silent-after", "3000"});
+  Outcome read = Cli({"-p", sim.Port(), "-d", "AT89S51", "read", "out.bin"});
+  EXPECT_EQ(1, read.status);
+  EXPECT_NE(std::string::npos, read.err.find("isp89-cli: COM1: the programmer did not answer"));
+  EXPECT_FALSE(std::filesystem::exists("out.bin"));
+  EXPECT_EQ(0, sim.Stop());
+}
+
+// The command must end within about a second of the adapter's last answer.
+TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
+  ScratchFolder folder;
+  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, SystemClock::Instance());
+  const uint64_t lastAnswer = 4 + 2 + 700;  // programming enable, then into page 2
+  chip->SetSilenceAfter(lastAnswer);
+  PtySimServer server(chip);
+  ChildProcess cli(
+      {ISP89_CLI_PATH, "-q", "-p", server.SlavePath(), "-d", "AT89S52", "read", "out.bin"});
+  ASSERT_TRUE(server.WaitForAnswered(lastAnswer, milliseconds(20000)));
+  auto silentFrom = steady_clock::now();
+  EXPECT_EQ(1, cli.Wait());
+  EXPECT_LT(steady_clock::now() - silentFrom, milliseconds(1000));
+  EXPECT_NE(std::string::npos, cli.Err().find("the programmer did not answer")) << cli.Err();
+}
