@@ -159,10 +159,16 @@ void Programmer::Compare(const Buffer& expected, const std::string& what) const 
 }
 
 void Programmer::Read() {
-  std::filesystem::path target(options_.file);
+  namespace fs = std::filesystem;
+  fs::path target(options_.file);
+  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::error_code error;
-  if (std::filesystem::is_directory(target, error)) {
+  if (fs::is_directory(target, error)) {
     throw CliError(CliError::kUsage, options_.file + " is a folder; name a file to write");
+  }
+  if (!fs::is_directory(folder, error)) {
+    throw CliError(CliError::kUsage,
+                   "cannot save " + options_.file + ": there is no folder " + folder.string());
   }
   ReadBack("reading");
   ImageFile::Save(options_.file, *device_->GetReadImage());

@@ -164,6 +164,10 @@ void ServeUntilStopped(const SimOptions& options, const SimChip& chip, const sig
     saveIfChanged();
   }
   saveIfChanged();
+  // A keep file that did not exist yet is made even when nothing changed.
+  if (!options.keepFile.empty() && !std::filesystem::exists(options.keepFile)) {
+    SaveFlash(options.keepFile, chip.Flash());
+  }
 }
 
 int Run(const std::vector<std::string>& args) {

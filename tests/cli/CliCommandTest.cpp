@@ -97,8 +97,10 @@ TEST_F(CliCommands, ReadWritesNoFileWhenItFails) {
   EXPECT_TRUE(Chip()->Events().empty());
 
   Result missingFolder = Run({"-q", "-p", "sim:AT89S52", "read", "no/such/out.bin"});
-  EXPECT_EQ(1, missingFolder.status);
-  EXPECT_EQ(0u, missingFolder.err.find("isp89-cli: cannot save no/such/out.bin: "));
+  EXPECT_EQ(2, missingFolder.status);
+  EXPECT_EQ("isp89-cli: cannot save no/such/out.bin: there is no folder no/such\n",
+            missingFolder.err);
+  EXPECT_TRUE(Chip()->Events().empty());
 
   Chip()->SetSilenceAfter(5000);
   Result silent = Run({"-q", "-p", "sim:AT89S52", "read", "out.bin"});

@@ -211,3 +211,25 @@ TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
   EXPECT_LT(steady_clock::now() - silentFrom, milliseconds(1000));
   EXPECT_NE(std::string::npos, cli.Err().find("the programmer did not answer")) << cli.Err();
 }
+
+TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
+  ScratchFolder folder;
+  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+           {"--chip", "AT89C2051"}, {"--lock", "8"}, {"--flash", "missing.hex"}, {"--bogus"}}) {
+    bad.insert(bad.begin(), ISP89_SIM_PATH);
+    ChildProcess sim(bad);
+    EXPECT_EQ(2, sim.Wait()) << bad[1];
+    EXPECT_EQ("", sim.Out());
+    EXPECT_EQ(0u, sim.Err().find("isp89-sim: ")) << sim.Err();
+  }
+  ChildProcess help({ISP89_SIM_PATH, "--help"});
+  EXPECT_EQ(0, help.Wait());
+  EXPECT_EQ(0u, help.Out().find("Usage: isp89-sim"));
+
+  SimProcess sim({"--chip", "AT89S52", "--flash", "blink.hex", "--lock", "1"});
+  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", Cli({"-p", sim.Port(), "lock"}).out);
+  Outcome verify = Cli({"-p", sim.Port(), "-d", "AT89S52", "verify", "blink.hex"});
+  EXPECT_EQ(0, verify.status) << verify.err;
+  EXPECT_EQ(0, sim.Stop());
+}

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "device/ChipCatalog.h"
+#include "platform/VirtualClock.h"
+#include "sim/PortResolver.h"
+
+TEST(ChipCatalog, SignaturesNameTheirChipsAndNothingElse) {
+  const ChipCatalog::Chip* s51 = ChipCatalog::FindBySignature(0x06511E);
+  const ChipCatalog::Chip* s52 = ChipCatalog::FindBySignature(0x06521E);
+  ASSERT_TRUE(s51 && s52);
+  EXPECT_STREQ("AT89S51", s51->name);
+  EXPECT_EQ(4096u, s51->flashSize);
+  EXPECT_STREQ("AT89S52", s52->name);
+  EXPECT_EQ(8192u, s52->flashSize);
+  EXPECT_EQ(s52, ChipCatalog::FindByName("at89s52"));
+  EXPECT_EQ(nullptr, ChipCatalog::FindBySignature(0x06531E));
+  EXPECT_EQ(nullptr, ChipCatalog::FindBySignature(0x00000000));
+  EXPECT_EQ(nullptr, ChipCatalog::FindByName("AT89C51"));
+  EXPECT_EQ("1E 52 06", ChipCatalog::SignatureText(s52->SignatureWord()));
+}
+
+TEST(ChipCatalog, BlankSignaturesMeanNoTarget) {
+  EXPECT_NE(std::string::npos, ChipCatalog::ExplainUnknown(0x000000).find("no target answered"));
+  EXPECT_NE(std::string::npos, ChipCatalog::ExplainUnknown(0xFFFFFF).find("no target answered"));
+  EXPECT_EQ("this is not the signature of a supported chip (AT89S51, AT89S52)",
+            ChipCatalog::ExplainUnknown(0x06991E));
+}
+
+// Each entry makes the device it names: its signature read on that simulated chip finds it.
+TEST(ChipCatalog, EachEntryMakesADeviceThatReadsItsOwnSignature) {
+  VirtualClock clock;
+  PortResolver resolver(clock);
+  for (const ChipCatalog::Chip& chip : ChipCatalog::Chips()) {
+    setenv("ISP89_COM3", (std::string("sim:") + chip.name).c_str(), 1);
+    TSerial serial(3, resolver);
+    std::unique_ptr<AT89S5X> device = chip.create(&serial, clock);
+    EXPECT_EQ(8192u, device->GetMemorySize());
+    struct Quiet : ProcessListener {
+      Quiet() : ProcessListener(true) {}
+      void Notify(int, int) override {}
+      void Execute() override {}
+    } listener;
+    device->SetListener(&listener);
+    EXPECT_EQ(&chip, ChipCatalog::FindBySignature(device->ReadSignature())) << chip.name;
+  }
+  unsetenv("ISP89_COM3");
+}
