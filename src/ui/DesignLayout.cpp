@@ -12,10 +12,9 @@ void DesignLayout::Place(QWidget* widget, int left, int top, int width, int heig
   widget->setGeometry(left, top, width, height);
 }
 
-void DesignLayout::PlaceAtPoint(QWidget* widget, int left, int top) {
-  widget->adjustSize();
-  entries_.push_back({widget, QRect(QPoint(left, top), widget->size()), true});
-  widget->move(left, top);
+void DesignLayout::PlaceAtPoint(QWidget* widget, int left, int top, int rowHeight) {
+  entries_.push_back({widget, QRect(left, top, widget->sizeHint().width(), rowHeight), true});
+  widget->setGeometry(entries_.back().design);
 }
 
 namespace {
@@ -54,9 +53,8 @@ int DesignLayout::Scaled(int length, double scale) {
 void DesignLayout::Apply(double scale) const {
   for (const Entry& entry : entries_) {
     const QRect& r = entry.design;
-    entry.widget->move(Scaled(r.left(), scale), Scaled(r.top(), scale));
-    if (!entry.sizedToContent) {
-      entry.widget->resize(Scaled(r.width(), scale), Scaled(r.height(), scale));
-    }
+    const int width = entry.sizedToContent ? r.width() : Scaled(r.width(), scale);
+    entry.widget->setGeometry(Scaled(r.left(), scale), Scaled(r.top(), scale), width,
+                              Scaled(r.height(), scale));
   }
 }

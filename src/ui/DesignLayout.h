@@ -13,8 +13,9 @@ class DesignLayout {
  public:
   // Records the design geometry (in the parent's coordinates) and sets it.
   void Place(QWidget* widget, int left, int top, int width, int height);
-  // Places a label at its position, sized to its text.
-  void PlaceAtPoint(QWidget* widget, int left, int top);
+  // Places a label at its position, as wide as its text and as high as the row it names,
+  // so its text lines up with the field beside it.
+  void PlaceAtPoint(QWidget* widget, int left, int top, int rowHeight);
 
   // The factor the recorded controls need, at least 1, rounded up to a twentieth.
   double NeededScale() const;

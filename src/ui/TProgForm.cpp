@@ -38,6 +38,13 @@ QLineEdit* SignatureEdit(QWidget* parent, const char* name) {
   return edit;
 }
 
+// A label that names the field on its right, its text centred on the field's line.
+QLabel* RowLabel(QWidget* parent, const char* name, const char* caption) {
+  auto* label = Named(new QLabel(caption, parent), name);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return label;
+}
+
 QCheckBox* LockBitBox(QWidget* parent, const char* name, const char* caption, bool enabled) {
   auto* box = Named(new QCheckBox(caption, parent), name);
   box->setEnabled(enabled);
@@ -101,16 +108,16 @@ void TProgForm::BuildControls() {
 
   GroupBox1 = Named(new QGroupBox("Signature", Panel1), "GroupBox1");
   design.Place(GroupBox1, 152, 16, 185, 105);
-  Label1 = Named(new QLabel("0x000H", GroupBox1), "Label1");
-  design.PlaceAtPoint(Label1, 40, 16);
+  Label1 = RowLabel(GroupBox1, "Label1", "0x000H");
+  design.PlaceAtPoint(Label1, 40, 16, 21);
   Edit1 = SignatureEdit(GroupBox1, "Edit1");
   design.Place(Edit1, 88, 16, 57, 21);
-  Label2 = Named(new QLabel("0x100H", GroupBox1), "Label2");
-  design.PlaceAtPoint(Label2, 40, 48);
+  Label2 = RowLabel(GroupBox1, "Label2", "0x100H");
+  design.PlaceAtPoint(Label2, 40, 48, 21);
   Edit2 = SignatureEdit(GroupBox1, "Edit2");
   design.Place(Edit2, 88, 48, 57, 21);
-  Label3 = Named(new QLabel("0x200H", GroupBox1), "Label3");
-  design.PlaceAtPoint(Label3, 40, 80);
+  Label3 = RowLabel(GroupBox1, "Label3", "0x200H");
+  design.PlaceAtPoint(Label3, 40, 80, 21);
   Edit3 = SignatureEdit(GroupBox1, "Edit3");
   design.Place(Edit3, 88, 76, 57, 21);
 

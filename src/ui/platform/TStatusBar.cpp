@@ -3,6 +3,7 @@
 #include <QFile>
 
 TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent), text_(new QLabel(this)) {
+  text_->setIndent(4);
   addWidget(text_, 1);
 }
 
