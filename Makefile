@@ -36,8 +36,13 @@ tsan: deps
 	cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threads
 
+# The window on the simulated chip where there is a display; else the command-line demo.
 run: build
-	ISP89_COM1=sim $(BUILD)/src/cli/isp89-demo.sh
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ISP89_COM1=sim $(BUILD)/src/ui/isp89; \
+	else \
+	  ISP89_COM1=sim $(BUILD)/src/cli/isp89-demo.sh; \
+	fi
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
