@@ -57,9 +57,9 @@ std::string InUseFailure(const std::string& path) {
          "close it and try again";
 }
 
-// The kernel of a USB-serial adapter otherwise holds each received byte up to 16 ms
-// before passing it on, which would stretch every one-byte exchange. Drivers without
-// the setting (a pseudo-terminal, most USB adapters' own) refuse it; that is fine.
+// The driver of a USB-serial adapter otherwise may hold each received byte up to 16 ms
+// before passing it on, which would stretch every one-byte exchange. Drivers without the
+// setting (a pseudo-terminal) refuse it; that is fine.
 void AskForLowLatency(int fd) {
 #if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
   serial_struct serial{};

@@ -44,6 +44,7 @@ PtySimServer::PtySimServer(std::shared_ptr<SimChip> chip, Options options)
       options_(options),
       byteTime_(std::chrono::nanoseconds(1000000000ULL * kBitsPerByte /
                                          std::max<uint32_t>(options.baudRate, 1))) {
+  if (!chip_) throw Exception("the pseudo-terminal server needs a simulated chip");
   OpenPseudoTerminal();
   chip_->SetIdleGapReset(options_.idleGapReset);
   thread_ = std::thread([this] { Serve(); });
