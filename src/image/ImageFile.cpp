@@ -60,7 +60,16 @@ void LoadRaw(const std::string& path, Buffer& image, ImageFile::LoadResult& resu
   image = loaded;
 }
 
+// Far beyond what any HEX file of a memory this size holds (about 2.8 text bytes a data
+// byte): a bigger file is not one, and is not read into memory line by line.
+constexpr uint64_t kHexBytesPerImageByte = 64;
+
 void LoadHex(const std::string& path, Buffer& image, ImageFile::LoadResult& result) {
+  if (result.fileSize > kHexBytesPerImageByte * image.Size() + 4096) {
+    throw Exception(path + " is " + std::to_string(result.fileSize) +
+                    " bytes, far too large for an Intel HEX image of " +
+                    std::to_string(image.Size()) + " bytes");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) CannotOpen(path, errno);
   IntelHexReader reader(path, image.Size());

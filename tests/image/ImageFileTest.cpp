@@ -124,6 +124,9 @@ TEST_F(ImageFileTest, BadInputFilesAreNamedAndChangeNothing) {
   // The first line was good, but nothing of a bad file is loaded.
   std::string late = Write("late.hex", ":03000000020030CB\n:00000006FA\n");
   EXPECT_EQ(late + " line 2: unknown record type 06", LoadError(late));
+  std::string huge = Write("huge.hex", std::string(1 << 20, ':'));
+  EXPECT_EQ(huge + " is 1048576 bytes, far too large for an Intel HEX image of 8192 bytes",
+            LoadError(huge));
   if (getuid() != 0) {
     std::string locked = Write("locked.bin", "abc");
     fs::permissions(locked, fs::perms::none);
