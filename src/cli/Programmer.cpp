@@ -143,7 +143,8 @@ void Programmer::ReadBack(const std::string& label) {
   device_->ReadMemory();
 }
 
-void Programmer::Compare(const Buffer& expected, const std::string& what) const {
+void Programmer::Compare(const Buffer& expected, const std::string& what,
+                         const std::string& check) const {
   const Buffer& actual = *device_->GetReadImage();
   uint32_t differing = 0, first = 0;
   for (uint32_t a = 0; a < chip_->flashSize; ++a) {
@@ -151,7 +152,7 @@ void Programmer::Compare(const Buffer& expected, const std::string& what) const 
     if (differing++ == 0) first = a;
   }
   if (differing == 0) return;
-  throw CliError(CliError::kFailed, "verify failed: " + std::to_string(differing) + " of " +
+  throw CliError(CliError::kFailed, check + " failed: " + std::to_string(differing) + " of " +
                                         std::to_string(chip_->flashSize) +
                                         " bytes differ; the first at " + Hex(first, 4) + ": chip " +
                                         Hex(actual[first], 2) + ", " + what + " " +
@@ -188,7 +189,7 @@ void Programmer::Write() {
     return Note("wrote " + options_.file + " to the " + chip_->name + " (not verified)");
   }
   ReadBack("verifying");
-  Compare(image, options_.file);
+  Compare(image, options_.file, "verify");
   Note("wrote " + options_.file + " to the " + chip_->name + " and verified " +
        std::to_string(chip_->flashSize) + " bytes");
 }
@@ -198,7 +199,7 @@ void Programmer::Verify() {
   Identify(false);
   CheckFitsFlash(image);
   ReadBack("verifying");
-  Compare(image, options_.file);
+  Compare(image, options_.file, "verify");
   Note(options_.file + " matches the " + chip_->name + "'s flash (" +
        std::to_string(chip_->flashSize) + " bytes)");
 }
@@ -208,7 +209,7 @@ void Programmer::Erase() {
   device_->Erase();
   if (options_.noVerify) return Note("erased the " + std::string(chip_->name) + " (not checked)");
   ReadBack("blank check");
-  Compare(Buffer(device_->GetMemorySize()), "erased");
+  Compare(Buffer(device_->GetMemorySize()), "erased", "blank check");
   Note("erased the " + std::string(chip_->name) + " (blank check passed)");
 }
 

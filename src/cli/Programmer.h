@@ -40,7 +40,8 @@ class Programmer {
   Buffer LoadInput() const;
   void CheckFitsFlash(const Buffer& image) const;
   void ReadBack(const std::string& label);
-  void Compare(const Buffer& expected, const std::string& what) const;
+  // Throws "<check> failed: ..." naming the first difference and the count.
+  void Compare(const Buffer& expected, const std::string& what, const std::string& check) const;
   std::string LockText(int8_t bits) const;
   void Note(const std::string& text) const;
 

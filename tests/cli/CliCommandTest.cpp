@@ -253,3 +253,63 @@ TEST_F(CliCommands, AnAdapterGoingSilentFailsTheWrite) {
   EXPECT_EQ(0u, r.err.find("isp89-cli: COM1: the programmer did not answer"));
   EXPECT_EQ(1u, CountOf(r.err, "\n"));
 }
+
+namespace {
+
+// A target that enters programming mode but answers 00 to everything else, as a chip whose
+// signature cannot be read does.
+class BlankTargetPort : public CommPort {
+ public:
+  bool GetState(LineSettings&) override { return true; }
+  bool SetState(const LineSettings&) override { return true; }
+  bool GetTimeouts(CommTimeouts&) override { return true; }
+  bool SetTimeouts(const CommTimeouts&) override { return true; }
+  bool SetRts(bool) override { return true; }
+  bool SetupQueues(uint32_t, uint32_t) override { return true; }
+  uint32_t WriteByte(uint8_t byte) override {
+    answers_.push_back(byte == 0x69 ? 0x69 : 0x00);
+    return 1;
+  }
+  uint32_t ReadByte(uint8_t* destination) override {
+    if (answers_.empty()) return 0;
+    *destination = answers_.front();
+    answers_.erase(answers_.begin());
+    return 1;
+  }
+
+ private:
+  std::vector<uint8_t> answers_;
+};
+
+class BlankTargetOpener : public PortOpener {
+ public:
+  std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
+    return std::make_unique<BlankTargetPort>();
+  }
+};
+
+}  // namespace
+
+TEST(CliBlankTarget, ABlankSignatureIsExplainedAndGuardsWriteAndErase) {
+  ScratchFolder folder;
+  VirtualClock clock;
+  BlankTargetOpener opener;
+  CliApp app(opener, clock);
+  std::ostringstream out, err;
+  EXPECT_EQ(0, app.Run({"signature"}, out, err, false));
+  EXPECT_EQ(0u, out.str().find("signature 00 00 00: unknown chip; no target answered: check that "
+                               "the chip is in its socket and powered"));
+  std::ostringstream refusedOut, refused;
+  EXPECT_EQ(1, app.Run({"-d", "AT89S52", "erase"}, refusedOut, refused, false));
+  EXPECT_EQ(0u, refused.str().find("isp89-cli: the target's signature reads 00 00 00: no target "
+                                   "answered"));
+  EXPECT_NE(std::string::npos, refused.str().find("; --force goes on anyway\n"));
+  std::ostringstream forcedOut, forced;
+  EXPECT_EQ(1, app.Run({"--force", "erase"}, forcedOut, forced, false));
+  // Forced on, the blank check then finds the chip unerased.
+  EXPECT_NE(std::string::npos, forced.str().find("going on as the AT89S51\n"));
+  EXPECT_NE(
+      std::string::npos,
+      forced.str().find("isp89-cli: blank check failed: 4096 of 4096 bytes differ; the first at "
+                        "0000: chip 00, erased FF\n"));
+}
