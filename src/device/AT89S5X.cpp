@@ -90,7 +90,7 @@ int32_t AT89S5X::ReadSignature() {
     word |= static_cast<int32_t>(Exchange(0x00)) << (8 * address);
   }
   session.Close();
-  listener->Notify(100, ProcessListener::NOTIFY_PROGRESS);
+  Report(100, ProcessListener::NOTIFY_PROGRESS);
   return word;
 }
 
@@ -119,6 +119,11 @@ void AT89S5X::WriteLockBits(unsigned char mode) {
   }
 }
 
+// A device without a listener still works; it just reports to no one.
+void AT89S5X::Report(int value, int kind) {
+  if (listener) listener->Notify(value, kind);
+}
+
 int AT89S5X::ProgressAfterPage(uint32_t page, float step) const {
   return static_cast<int>(static_cast<float>(page) * step);
 }
@@ -138,9 +143,9 @@ void AT89S5X::ReadMemory() {
       trace.Append(exchange);
       (*readImage)[page * kPageSize + j] = exchange;
     }
-    listener->Notify(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
+    Report(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
   }
-  listener->Notify(100, ProcessListener::NOTIFY_FINISHED);
+  Report(100, ProcessListener::NOTIFY_FINISHED);
 }
 
 void AT89S5X::WriteMemory(const Buffer& image) {
@@ -163,10 +168,10 @@ void AT89S5X::WriteMemory(const Buffer& image) {
       Wait(1);
       ReadAnswer();
     }
-    listener->Notify(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
+    Report(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
   }
   session.Close();
-  listener->Notify(100, ProcessListener::NOTIFY_FINISHED);
+  Report(100, ProcessListener::NOTIFY_FINISHED);
 }
 
 void AT89S5X::Erase() {

@@ -58,6 +58,7 @@ class AT89S5X {
   uint8_t ReadAnswer();
   void Wait(uint32_t ms) { clock.SleepMs(ms); }
   int ProgressAfterPage(uint32_t page, float step) const;
+  void Report(int value, int kind);
 
   TSerial* serial;
   std::unique_ptr<Buffer> readImage;
