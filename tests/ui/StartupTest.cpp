@@ -1,6 +1,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStatusTipEvent>
 
 #include "device/AT89S51.h"
 #include "device/AT89S52.h"
@@ -125,6 +126,18 @@ TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
   EXPECT_EQ(port->actions()[1]->statusTip().toStdString(), "simulated AT89S52 (sim:AT89S52)");
   EXPECT_EQ(port->actions()[2]->statusTip().toStdString(), "/nonexistent/isp89-port");
   EXPECT_EQ(window->Serial().GetPort(), 1);
+}
+
+TEST_F(Startup, APortsStatusTipShowsOverTheStatusTextOnlyWhileItLasts) {
+  std::string path = WriteFile("a.bin", {1});
+  Open({"isp89", "-binfile", path});
+  auto* bar = Find<TStatusBar>("StatusBar");
+  Item("COM2")->showStatusText(window.get());
+  EXPECT_EQ(bar->currentMessage().toStdString(), "simulated AT89S52 (sim:AT89S52)");
+  QStatusTipEvent leave{QString()};
+  QApplication::sendEvent(window.get(), &leave);
+  EXPECT_TRUE(bar->currentMessage().isEmpty());
+  EXPECT_EQ(bar->SimpleText(), path);
 }
 
 TEST_F(Startup, NoArgumentsSelectTheAT89S51AndLoadNothing) {
