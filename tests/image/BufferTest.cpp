@@ -1,7 +1,9 @@
 // Memory images: loading from raw files, saving without ever leaving a half-written file.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -21,7 +23,7 @@ std::vector<uint8_t> Bytes(size_t count, uint8_t seed) {
 }
 
 void Load(Buffer& buffer, const std::filesystem::path& file) {
-  FILE* stream = std::fopen(file.c_str(), "rb");
+  FILE* stream = std::fopen(file.string().c_str(), "rb");
   ASSERT_NE(stream, nullptr);
   buffer.LoadFrom(stream, buffer.Size());
   std::fclose(stream);
@@ -78,10 +80,16 @@ TEST(BufferSave, MissingFolderIsReportedWithThePathAndReason) {
     FAIL() << "no exception";
   } catch (const Exception& e) {
     EXPECT_NE(e.Message().find("no/such/folder/image.bin"), std::string::npos) << e.Message();
+#ifdef _WIN32
+    // The system's words differ between Windows versions; the code does not.
+    EXPECT_NE(e.Message().find("(error 3)"), std::string::npos) << e.Message();
+#else
     EXPECT_NE(e.Message().find("No such file or directory"), std::string::npos) << e.Message();
+#endif
   }
 }
 
+#ifndef _WIN32
 // A file-size limit makes the write fail half-way, even for root, who ignores permissions.
 class FileSizeLimit {
  public:
@@ -115,5 +123,6 @@ TEST(BufferSave, FailedWriteKeepsTheExistingFileAndLeavesNoTemporary) {
                           std::filesystem::directory_iterator()),
             1);
 }
+#endif
 
 }  // namespace

@@ -140,7 +140,11 @@ TEST(PortResolverNames, EnvironmentSimNamesAndSystemPorts) {
   VirtualClock clock;
   PortResolver resolver(clock);
   unsetenv("ISP89_COM7");
+#ifdef _WIN32
+  EXPECT_EQ(resolver.Resolve("COM7"), "\\\\.\\COM7");
+#else
   EXPECT_EQ(resolver.Resolve("COM7"), "/dev/ttyS6");
+#endif
   setenv("ISP89_COM7", "/dev/ttyUSB0", 1);
   EXPECT_EQ(resolver.Resolve("COM7"), "/dev/ttyUSB0");
   setenv("ISP89_COM7", "sim", 1);
