@@ -4,9 +4,9 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
-            xvfb xauth
+            xvfb xauth g++-mingw-w64-x86-64-posix wine wine64
 
-.PHONY: all deps configure build test run bench tsan format clean
+.PHONY: all deps configure build test test-win run bench tsan format clean
 
 all: build
 
@@ -26,6 +26,16 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) test-win
+
+# The Windows build (mingw-w64) of every layer but the window, its tests run under Wine, and
+# the Windows isp89-cli against this build's Linux isp89-sim.
+test-win: build
+	cmake -S . -B $(BUILD)-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DISP89_BUILD_GUI=OFF \
+	  -DISP89_HOST_TOOLS=$(abspath $(BUILD))
+	cmake --build $(BUILD)-win -j $(JOBS)
+	cd $(BUILD)-win && ctest --output-on-failure -j $(JOBS) --timeout 600
 
 bench: build
 	$(BUILD)/bench/isp89-bench
@@ -48,4 +58,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-tsan $(BUILD)-win

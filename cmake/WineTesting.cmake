@@ -33,3 +33,21 @@ function(isp89_add_wine_test name labels)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES LABELS "${labels};windows" FIXTURES_REQUIRED wine)
 endfunction()
+
+# The Windows isp89-cli end to end against the Linux isp89-sim, when a Linux build of this
+# tree is at hand (`make test` passes its folder): ISP89_HOST_TOOLS=<linux build folder>.
+set(ISP89_HOST_TOOLS "" CACHE PATH "A Linux build folder of this tree, for isp89-sim and isp89-cli")
+function(isp89_add_wine_cli_test)
+  if(NOT ISP89_HOST_TOOLS)
+    message(STATUS "ISP89_HOST_TOOLS not set: no end-to-end test of isp89-cli under Wine")
+    return()
+  endif()
+  add_test(NAME cli_wine_e2e
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/win/cli-e2e.sh ${ISP89_WINE_SCRIPT} ${ISP89_WINEPREFIX}
+            $<TARGET_FILE:isp89-cli> ${ISP89_HOST_TOOLS}/src/cli/isp89-cli
+            ${ISP89_HOST_TOOLS}/src/sim/isp89-sim ${CMAKE_BINARY_DIR}/e2e)
+  # COM1 of the prefix is this test's alone.
+  set_tests_properties(cli_wine_e2e PROPERTIES LABELS "e2e;windows" FIXTURES_REQUIRED wine
+                       TIMEOUT 600)
+endfunction()
+isp89_add_wine_cli_test()

@@ -120,8 +120,10 @@ std::string OpenFailure(const std::string& path, DWORD error) {
 
 }  // namespace
 
-// Exclusive (share mode 0) and synchronous (no FILE_FLAG_OVERLAPPED). The serial driver
-// starts each opening with empty queues and keeps nothing from an earlier one.
+// Exclusive (share mode 0) and synchronous (no FILE_FLAG_OVERLAPPED). Windows' serial driver
+// starts each opening with empty queues; other drivers need not (Wine on a pseudo-terminal
+// keeps the bytes that arrived after the last program stopped reading), so the queues are
+// purged once here: a stale answer would shift every answer of the next operation.
 std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
   HANDLE handle = CreateFileA(DeviceFileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -137,6 +139,7 @@ std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& f
     failure = "cannot open " + path + ": this is not a serial port";
     return nullptr;
   }
+  PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return std::make_unique<Win32CommPort>(handle);
 }
 
