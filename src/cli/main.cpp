@@ -1,7 +1,9 @@
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
-#endif
+#else
 #include <unistd.h>
+#endif
 
 #include <iostream>
 #include <string>
@@ -20,5 +22,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   PortResolver resolver(SystemClock::Instance());
   CliApp app(resolver, SystemClock::Instance());
-  return app.Run(arguments, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+#ifdef _WIN32
+  const bool stderrIsTerminal = _isatty(_fileno(stderr)) != 0;
+#else
+  const bool stderrIsTerminal = isatty(STDERR_FILENO) == 1;
+#endif
+  return app.Run(arguments, std::cout, std::cerr, stderrIsTerminal);
 }
