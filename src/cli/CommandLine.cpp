@@ -83,8 +83,8 @@ class Parser {
   }
 
   static unsigned ParseLockMode(const std::string& text) {
-    if (text.size() != 1 || text[0] < '0' || text[0] > '3') {
-      Usage("lock mode '" + text + "' is not 0 to 3 (bit 0 programs LB1, bit 1 LB2)");
+    if (text.size() != 1 || text[0] < '0' || text[0] > '7') {
+      Usage("lock mode '" + text + "' is not 0 to 7 (bit 0 programs LB1, bit 1 LB2, bit 2 LB3)");
     }
     return static_cast<unsigned>(text[0] - '0');
   }
@@ -142,7 +142,8 @@ std::string CommandLine::HelpText() {
          "  verify FILE        compare the chip's code memory with FILE\n"
          "  erase              erase the chip (flash to FF, lock bits cleared)\n"
          "  lock               show the lock bits LB1, LB2, LB3\n"
-         "  lock --write MODE  program lock bits: MODE 0 to 3, bit 0 LB1, bit 1 LB2\n"
+         "  lock --write MODE  program lock bits: MODE 0 to 7, bit 0 LB1, bit 1 LB2,\n"
+         "                     bit 2 LB3 (3: no programming, no reading back)\n"
          "\n"
          "FILE ending in .hex or .ihx is Intel HEX; any other name is a raw image.\n"
          "\n"

@@ -61,6 +61,11 @@ void Programmer::Note(const std::string& text) const {
 }
 
 void Programmer::Run() {
+  // Said after the command, whether it succeeded or not: slow exchanges explain both.
+  struct LatencyNote {
+    const Programmer& programmer;
+    ~LatencyNote() { programmer.NoteSlowExchanges(); }
+  } latencyNote{*this};
   switch (options_.command) {
     case Command::Signature:
       return Signature();
@@ -82,8 +87,12 @@ void Programmer::Run() {
 void Programmer::Signature() {
   int32_t word = device_->ReadSignature();
   const ChipCatalog::Chip* chip = ChipCatalog::FindBySignature(word);
-  out_ << "signature " << ChipCatalog::SignatureText(word) << ": "
-       << (chip ? chip->name : "unknown chip; " + ChipCatalog::ExplainUnknown(word)) << '\n';
+  const std::string bytes = ChipCatalog::SignatureText(word);
+  out_ << "signature " << bytes << ": " << (chip ? chip->name : "unknown chip") << '\n';
+  if (!chip) {
+    throw CliError(CliError::kFailed, "the target's signature reads " + bytes + ": " +
+                                          ChipCatalog::ExplainUnknown(word));
+  }
 }
 
 void Programmer::Identify(bool guard) {
@@ -211,6 +220,30 @@ void Programmer::Erase() {
   ReadBack("blank check");
   Compare(Buffer(device_->GetMemorySize()), "erased", "blank check");
   Note("erased the " + std::string(chip_->name) + " (blank check passed)");
+}
+
+// A lock-step exchange (a byte out, its answer back) takes two byte times, 4.17 ms at
+// 4800 baud. Much longer means the answers are held back on their way: a USB-serial
+// adapter's latency timer, which can be lowered.
+void Programmer::NoteSlowExchanges() const {
+  constexpr double kLockStepMs = 2 * 10 * 1000.0 / 4800;
+  constexpr uint64_t kEnoughToTell = 8;
+  const AT89S5X::ExchangeTiming& timing = device_->LockStepTiming();
+  if (timing.count < kEnoughToTell) return;
+  const double averageMs =
+      std::chrono::duration<double, std::milli>(timing.total).count() / timing.count;
+  if (averageMs <= 2 * kLockStepMs) return;
+  char figures[160];
+  std::snprintf(figures, sizeof figures,
+                "note: an exchange with the adapter took %.1f ms on average, where the "
+                "4800-baud line needs %.1f ms",
+                averageMs, kLockStepMs);
+  notes_ << figures
+         << ": the adapter holds its answers back (a USB-serial latency timer). Lower it to "
+            "1 ms: on Linux the driver's low-latency mode, which isp89 asks for (for an FTDI "
+            "adapter also: echo 1 > /sys/bus/usb-serial/devices/ttyUSB0/latency_timer); on "
+            "Windows, Device Manager, the port's Properties, Port Settings, Advanced, Latency "
+            "Timer (msec) 1\n";
 }
 
 std::string Programmer::LockText(int8_t bits) const {

@@ -43,6 +43,7 @@ class Programmer {
   // Throws "<check> failed: ..." naming the first difference and the count.
   void Compare(const Buffer& expected, const std::string& what, const std::string& check) const;
   std::string LockText(int8_t bits) const;
+  void NoteSlowExchanges() const;
   void Note(const std::string& text) const;
 
   const CliOptions& options_;

@@ -1,6 +1,8 @@
 #include "device/AT89S5X.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "image/TraceFile.h"
 #include "platform/Exception.h"
@@ -38,22 +40,43 @@ void AT89S5X::SetUpMemory() {
   readImage = std::make_unique<Buffer>(GetMemorySize());
 }
 
-uint8_t AT89S5X::ReadAnswer() {
-  uint8_t answer = 0;
-  if (serial->ReadByte(&answer) == 0) {
-    throw Exception(serial->OpenedName() +
+void AT89S5X::FailOn(const IoResult& result, Direction direction) const {
+  const std::string& port = serial->OpenedName();
+  if (result.What() == IoResult::Outcome::Failed) {
+    throw Exception(port + ": the port went away (USB adapter unplugged?): " + result.Reason());
+  }
+  if (direction == Direction::Reading) {
+    throw Exception(port +
                     ": the programmer did not answer (no byte within the read time-out); "
                     "check that the adapter is on this port and powered");
   }
+  throw Exception(port +
+                  ": the port did not send a byte within the write time-out; check that the "
+                  "adapter is connected and that nothing else holds the line");
+}
+
+uint8_t AT89S5X::ReadAnswer() {
+  uint8_t answer = 0;
+  IoResult result = serial->ReadByte(&answer);
+  if (!result.Ok()) FailOn(result, Direction::Reading);
   return answer;
 }
 
-uint8_t AT89S5X::Exchange(uint8_t byte) {
-  serial->WriteByte(byte);
-  return ReadAnswer();
+void AT89S5X::Send(uint8_t byte) {
+  IoResult result = serial->WriteByte(byte);
+  if (!result.Ok()) FailOn(result, Direction::Writing);
 }
 
-// Reset pulse on RTS, then Programming Enable; the target echoes 69 in the fourth byte when
+uint8_t AT89S5X::Exchange(uint8_t byte) {
+  const std::chrono::nanoseconds start = clock.Now();
+  Send(byte);
+  uint8_t answer = ReadAnswer();
+  ++lockStepTiming.count;
+  lockStepTiming.total += clock.Now() - start;
+  return answer;
+}
+
+// Reset pulse on RTS, then Programming Enable; the target answers 69 to the fourth byte when
 // it entered programming mode. Leaves the link open.
 void AT89S5X::ProgramEnable() {
   serial->Open();
@@ -61,13 +84,21 @@ void AT89S5X::ProgramEnable() {
   Wait(600);
   serial->SetRts(true);
   Wait(600);
-  Exchange(0xAC);
-  Exchange(0x53);
-  Exchange(0x00);
-  uint8_t echo = Exchange(0x69);
-  if (echo != kProgrammingEnableEcho) {
-    throw Exception("the target did not enter programming mode (expected 69, got " + Hex(echo) +
-                    "); check the adapter, the target's power and its clock");
+  // Answers of an earlier operation may still have been on their way when it closed the
+  // port; they have all arrived by now and must not pass for the target's.
+  serial->PurgeInput();
+  const uint8_t enable[] = {0xAC, 0x53, 0x00, kProgrammingEnableEcho};
+  uint8_t answers[4];
+  for (size_t i = 0; i < 4; ++i) answers[i] = Exchange(enable[i]);
+  if (std::equal(answers, answers + 4, enable)) {
+    throw Exception(serial->OpenedName() +
+                    ": the line echoes every byte (AC 53 00 69 came back as sent): a loopback, "
+                    "or an adapter that is not passing bytes to a target; check the adapter "
+                    "and its cable to the target");
+  }
+  if (answers[3] != kProgrammingEnableEcho) {
+    throw Exception("the target did not enter programming mode (expected 69, got " +
+                    Hex(answers[3]) + "); check the adapter, the target's power and its clock");
   }
   Wait(600);
 }
@@ -75,7 +106,7 @@ void AT89S5X::ProgramEnable() {
 // The answers are left unread: the page writes that follow consume them.
 void AT89S5X::ChipErase() {
   Wait(1000);
-  for (uint8_t byte : {0xAC, 0x80, 0x00, 0xAC}) serial->WriteByte(byte);
+  for (uint8_t byte : {0xAC, 0x80, 0x00, 0xAC}) Send(byte);
   Wait(1000);
 }
 
@@ -99,20 +130,29 @@ int8_t AT89S5X::ReadLockBits() {
   ProgramEnable();
   Exchange(0x24);
   Exchange(0x00);
+  Exchange(0x00);
   int8_t answer = static_cast<int8_t>(Exchange(0x00));
-  // Arithmetic shift: answer bits 2-4 become LB1-LB3.
+  // The fourth answer carries LB1-LB3 in bits 2-4; the arithmetic shift moves them to 0-2.
   return static_cast<int8_t>(answer >> 2);
 }
 
+// Write Lock Bits is AC, 1110 00 B1 B2, 00, 00, where B1 B2 = 01, 10, 11 program LB1, LB2,
+// LB3: one instruction for each bit, LB1 first, as a lock mode is reached step by step.
 void AT89S5X::WriteLockBits(unsigned char mode) {
-  uint8_t instruction = 0xE0;
-  if (mode & 0x01) instruction |= 0x02;
-  if (mode & 0x02) instruction |= 0x01;
+  std::vector<uint8_t> instructions;
+  for (uint8_t bit = 0; bit < 3; ++bit) {
+    if (mode & (1u << bit)) instructions.push_back(static_cast<uint8_t>(0xE1 + bit));
+  }
+  if (instructions.empty()) instructions.push_back(0xE0);  // programs nothing
   LinkSession session(*serial);
   ProgramEnable();
+  for (uint8_t instruction : instructions) WriteLockBitsInstruction(instruction);
+}
+
+void AT89S5X::WriteLockBitsInstruction(uint8_t instruction) {
   const uint8_t bytes[] = {0xAC, instruction, 0x00, 0x00};
   for (size_t i = 0; i < sizeof bytes; ++i) {
-    serial->WriteByte(bytes[i]);
+    Send(bytes[i]);
     Wait(2);
     ReadAnswer();
     if (i + 1 < sizeof bytes) Wait(2);
@@ -164,7 +204,7 @@ void AT89S5X::WriteMemory(const Buffer& image) {
       uint8_t byte = image[page * kPageSize + j];
       trace.Append(byte);
       Wait(1);
-      serial->WriteByte(byte);
+      Send(byte);
       Wait(1);
       ReadAnswer();
     }

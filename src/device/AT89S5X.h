@@ -13,9 +13,9 @@
 // target: open the link, pulse reset through RTS, Programming Enable, the instructions, close.
 // Each byte written is answered by one byte; an exchange is a write followed by a read.
 //
-// Failures throw Exception: the port cannot be opened, the adapter does not answer, the
-// target does not enter programming mode. The link is then closed, the trace file closed,
-// and no completion is notified.
+// Failures throw Exception: the port cannot be opened or goes away, the adapter does not
+// answer, the line only echoes, the target does not enter programming mode. The link is then
+// closed, the trace file closed, and no completion is notified.
 class AT89S5X {
  public:
   virtual ~AT89S5X();
@@ -35,7 +35,7 @@ class AT89S5X {
   int32_t ReadSignature();
   // Bits 0, 1, 2: LB1, LB2, LB3 (a programmed lock bit reads 1).
   int8_t ReadLockBits();
-  // Bit 0 programs LB1, bit 1 LB2; other bits are ignored.
+  // Bit 0 programs LB1, bit 1 LB2, bit 2 LB3; other bits are ignored.
   void WriteLockBits(unsigned char mode);
   // The whole code memory into the read image, page by page.
   void ReadMemory();
@@ -43,6 +43,14 @@ class AT89S5X {
   void WriteMemory(const Buffer& image);
   // Chip Erase alone: flash to FF, lock bits cleared.
   void Erase();
+
+  // How long the exchanges that wait for their answer took, in all: far more than two byte
+  // times each means the answers are held back on their way (a USB adapter's latency).
+  struct ExchangeTiming {
+    uint64_t count = 0;
+    std::chrono::nanoseconds total{0};
+  };
+  const ExchangeTiming& LockStepTiming() const { return lockStepTiming; }
 
  protected:
   AT89S5X(TSerial* serial, Clock& clock);
@@ -52,8 +60,14 @@ class AT89S5X {
  private:
   class LinkSession;
 
+  enum class Direction { Reading, Writing };
+
   void ProgramEnable();
   void ChipErase();
+  void WriteLockBitsInstruction(uint8_t instruction);
+  // A byte that did not move, as the user's message.
+  [[noreturn]] void FailOn(const IoResult& result, Direction direction) const;
+  void Send(uint8_t byte);
   uint8_t Exchange(uint8_t byte);
   uint8_t ReadAnswer();
   void Wait(uint32_t ms) { clock.SleepMs(ms); }
@@ -66,4 +80,5 @@ class AT89S5X {
   uint32_t pageCount = 0;
   Clock& clock;
   bool traceFiles = true;
+  ExchangeTiming lockStepTiming;
 };

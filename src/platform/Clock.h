@@ -9,5 +9,7 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual void SleepMs(uint32_t ms) = 0;
+  // Sleeps until Now() reaches `deadline`; returns at once when it has.
+  virtual void SleepUntil(std::chrono::nanoseconds deadline) = 0;
   virtual std::chrono::nanoseconds Now() const = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/CommTimeouts.h"
+#include "platform/IoResult.h"
 #include "platform/LineSettings.h"
 
 // One open serial port, exclusively held; destroying it closes the port. Each backend (POSIX
@@ -22,11 +23,17 @@ class CommPort {
   // A request for queue sizes, which the driver may follow or ignore.
   virtual bool SetupQueues(uint32_t inputBytes, uint32_t outputBytes) = 0;
 
-  // Hands one byte to the driver. Returns 1 once it was taken, 0 when the write time-out
-  // (multiplier x 1 + constant) expired first or the write failed.
-  virtual uint32_t WriteByte(uint8_t byte) = 0;
-  // Waits for one byte. Returns 1 with the byte stored, or 0 when the read time-out
-  // (multiplier x 1 + constant) expired or the read failed; then *destination is untouched.
-  // Interrupted system calls are retried within the time-out.
-  virtual uint32_t ReadByte(uint8_t* destination) = 0;
+  // Hands one byte to the driver: Moved once it was taken, TimedOut when the write time-out
+  // (multiplier x 1 + constant) expired first, Failed when the port refused it.
+  virtual IoResult WriteByte(uint8_t byte) = 0;
+  // Waits for one byte: Moved with the byte stored, TimedOut when the read time-out
+  // (multiplier x 1 + constant) expired, Failed when the port went away (end of file, an I/O
+  // error); *destination is untouched unless a byte moved. Interrupted system calls are
+  // retried within the time-out.
+  virtual IoResult ReadByte(uint8_t* destination) = 0;
+  // Drops whatever the receive queue holds now; bytes still on their way arrive later.
+  virtual bool PurgeInput() = 0;
+  // Waits until every byte written has left the port, so that closing does not cut off the
+  // last bytes of an operation.
+  virtual bool DrainOutput() = 0;
 };

@@ -181,46 +181,70 @@ bool PosixCommPort::SetRts(bool asserted) {
 // page and its answers. The request is taken as granted.
 bool PosixCommPort::SetupQueues(uint32_t, uint32_t) { return true; }
 
-bool PosixCommPort::WaitFor(short events, Deadline deadline) const {
+IoResult PosixCommPort::WaitFor(short events, Deadline deadline) const {
   for (;;) {
     auto left = deadline - std::chrono::steady_clock::now();
-    if (left <= Deadline::duration::zero()) return false;
+    if (left <= Deadline::duration::zero()) return IoResult::TimedOut();
     // Rounded up, so poll() never returns a little before the deadline.
     auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
     pollfd entry{fd_, events, 0};
     int ready = poll(&entry, 1, static_cast<int>(ms));
-    if (ready > 0) return true;  // a hang-up or error shows in the read or write that follows
-    if (ready < 0 && errno != EINTR) return false;
+    // A hang-up or an error shows in the read or write that follows, with its reason.
+    if (ready > 0) return IoResult::Moved();
+    if (ready < 0 && errno != EINTR) return IoResult::Failed(std::strerror(errno));
   }
 }
 
-uint32_t PosixCommPort::WriteByte(uint8_t byte) {
-  const uint64_t ms =
-      uint64_t{timeouts_.writeTotalTimeoutMultiplier} + timeouts_.writeTotalTimeoutConstant;
-  const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+namespace {
+
+std::chrono::steady_clock::time_point DeadlineAfter(uint32_t multiplier, uint32_t constant) {
+  return std::chrono::steady_clock::now() +
+         std::chrono::milliseconds(uint64_t{multiplier} + constant);
+}
+
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
+
+}  // namespace
+
+IoResult PosixCommPort::WriteByte(uint8_t byte) {
+  const Deadline deadline =
+      DeadlineAfter(timeouts_.writeTotalTimeoutMultiplier, timeouts_.writeTotalTimeoutConstant);
   for (;;) {
     ssize_t written = write(fd_, &byte, 1);
-    if (written == 1) return 1;
-    if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return 0;
-    if (!WaitFor(POLLOUT, deadline)) return 0;
+    if (written == 1) return IoResult::Moved();
+    if (written == 0) return IoResult::Failed("the port took no byte");
+    if (!WouldBlock(errno)) return IoResult::Failed(std::strerror(errno));
+    IoResult ready = WaitFor(POLLOUT, deadline);
+    if (!ready.Ok()) return ready;
   }
 }
 
-uint32_t PosixCommPort::ReadByte(uint8_t* destination) {
-  const uint64_t ms =
-      uint64_t{timeouts_.readTotalTimeoutMultiplier} + timeouts_.readTotalTimeoutConstant;
-  const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+IoResult PosixCommPort::ReadByte(uint8_t* destination) {
+  const Deadline deadline =
+      DeadlineAfter(timeouts_.readTotalTimeoutMultiplier, timeouts_.readTotalTimeoutConstant);
   for (;;) {
     uint8_t byte = 0;
     ssize_t got = read(fd_, &byte, 1);
     if (got == 1) {
       *destination = byte;
-      return 1;
+      return IoResult::Moved();
     }
-    // 0 is end of file: the device went away (an adapter unplugged).
-    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return 0;
-    if (!WaitFor(POLLIN, deadline)) return 0;
+    // End of file on a terminal is a hang-up: the device went away.
+    if (got == 0) return IoResult::Failed("end of file (the device hung up)");
+    if (!WouldBlock(errno)) return IoResult::Failed(std::strerror(errno));
+    IoResult ready = WaitFor(POLLIN, deadline);
+    if (!ready.Ok()) return ready;
   }
+}
+
+bool PosixCommPort::PurgeInput() { return tcflush(fd_, TCIFLUSH) == 0; }
+
+// With flow control off a UART always empties, and a pseudo-terminal returns at once.
+bool PosixCommPort::DrainOutput() {
+  while (tcdrain(fd_) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
 }
 
 std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {

@@ -68,22 +68,30 @@ class Win32CommPort : public CommPort {
     return SetupComm(handle_, inputBytes, outputBytes) != 0;
   }
 
-  uint32_t WriteByte(uint8_t byte) override {
+  IoResult WriteByte(uint8_t byte) override {
     DWORD written = 0;
-    if (!WriteFile(handle_, &byte, 1, &written, nullptr)) return 0;
-    return written == 1 ? 1 : 0;
+    if (!WriteFile(handle_, &byte, 1, &written, nullptr)) return Failure();
+    return written == 1 ? IoResult::Moved() : IoResult::TimedOut();
   }
 
-  // Read into a byte of our own, so the caller's is not touched unless one arrived.
-  uint32_t ReadByte(uint8_t* destination) override {
+  // Read into a byte of our own, so the caller's is not touched unless one arrived. A
+  // synchronous read that returns nothing ran out its time-out.
+  IoResult ReadByte(uint8_t* destination) override {
     uint8_t byte = 0;
     DWORD read = 0;
-    if (!ReadFile(handle_, &byte, 1, &read, nullptr) || read != 1) return 0;
+    if (!ReadFile(handle_, &byte, 1, &read, nullptr)) return Failure();
+    if (read != 1) return IoResult::TimedOut();
     *destination = byte;
-    return 1;
+    return IoResult::Moved();
   }
 
+  bool PurgeInput() override { return PurgeComm(handle_, PURGE_RXCLEAR) != 0; }
+
+  bool DrainOutput() override { return FlushFileBuffers(handle_) != 0; }
+
  private:
+  static IoResult Failure() { return IoResult::Failed(Win32ErrorText(GetLastError())); }
+
   static DCB EmptyDcb() {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -26,16 +26,18 @@ class PosixCommPort : public CommPort {
   bool SetTimeouts(const CommTimeouts& timeouts) override;
   bool SetRts(bool asserted) override;
   bool SetupQueues(uint32_t inputBytes, uint32_t outputBytes) override;
-  uint32_t WriteByte(uint8_t byte) override;
-  uint32_t ReadByte(uint8_t* destination) override;
+  IoResult WriteByte(uint8_t byte) override;
+  IoResult ReadByte(uint8_t* destination) override;
+  bool PurgeInput() override;
+  bool DrainOutput() override;
 
  private:
   using Deadline = std::chrono::steady_clock::time_point;
 
   explicit PosixCommPort(int fd) : fd_(fd) {}
-  // Waits until `events` are ready on the port or the deadline passes; false on the latter
-  // or on a failure. Signals are retried with the time that is left.
-  bool WaitFor(short events, Deadline deadline) const;
+  // Waits until `events` are ready on the port or the deadline passes: Moved when ready,
+  // TimedOut, or Failed with the reason. Signals are retried with the time that is left.
+  IoResult WaitFor(short events, Deadline deadline) const;
 
   int fd_;
   // termios keeps no such flag: the copy makes GetState report what SetState was given.

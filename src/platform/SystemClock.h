@@ -8,5 +8,6 @@ class SystemClock : public Clock {
  public:
   static SystemClock& Instance();
   void SleepMs(uint32_t ms) override;
+  void SleepUntil(std::chrono::nanoseconds deadline) override;
   std::chrono::nanoseconds Now() const override;
 };

@@ -26,18 +26,15 @@ SystemClock& SystemClock::Instance() {
   return clock;
 }
 
-void SystemClock::SleepMs(uint32_t ms) {
+void SystemClock::SleepMs(uint32_t ms) { SleepUntil(Now() + std::chrono::milliseconds(ms)); }
+
+void SystemClock::SleepUntil(std::chrono::nanoseconds deadline) {
   LowerTimerSlackOnce();
-  timespec deadline{};
-  clock_gettime(CLOCK_MONOTONIC, &deadline);
-  deadline.tv_sec += ms / 1000;
-  deadline.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
+  timespec until{};
+  until.tv_sec = static_cast<time_t>(deadline.count() / 1000000000);
+  until.tv_nsec = static_cast<long>(deadline.count() % 1000000000);
   // An absolute deadline keeps a signal-interrupted sleep from stretching the wait.
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
   }
 }
 

@@ -73,8 +73,9 @@ SystemClock& SystemClock::Instance() {
 }
 
 // To an absolute deadline: a timer that wakes a little early is set again for the rest.
-void SystemClock::SleepMs(uint32_t ms) {
-  const std::chrono::nanoseconds deadline = Now() + std::chrono::milliseconds(ms);
+void SystemClock::SleepMs(uint32_t ms) { SleepUntil(Now() + std::chrono::milliseconds(ms)); }
+
+void SystemClock::SleepUntil(std::chrono::nanoseconds deadline) {
   thread_local ThreadTimer timer;
   for (;;) {
     const std::chrono::nanoseconds left = deadline - Now();

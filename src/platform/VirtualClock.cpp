@@ -6,6 +6,11 @@ void VirtualClock::SleepMs(uint32_t ms) {
   sleeps_.push_back(ms);
 }
 
+void VirtualClock::SleepUntil(std::chrono::nanoseconds deadline) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (deadline > now_) now_ = deadline;
+}
+
 std::chrono::nanoseconds VirtualClock::Now() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return now_;

@@ -10,6 +10,8 @@
 class VirtualClock : public Clock {
  public:
   void SleepMs(uint32_t ms) override;
+  // Moves time to the deadline; not recorded among the sleeps, which are the protocol's waits.
+  void SleepUntil(std::chrono::nanoseconds deadline) override;
   std::chrono::nanoseconds Now() const override;
   void Advance(std::chrono::nanoseconds by);
   std::vector<uint32_t> Sleeps() const;

@@ -38,14 +38,27 @@ void TSerial::Open() {
 
 void TSerial::Close() {
   if (!open_) return;
+  // Some drivers discard what is still queued when the port closes: the last bytes of the
+  // last page would never reach the chip.
+  handle_->DrainOutput();
   handle_.reset();
   open_ = false;
 }
 
-uint32_t TSerial::WriteByte(uint8_t byte) { return open_ ? handle_->WriteByte(byte) : 0; }
+namespace {
 
-uint32_t TSerial::ReadByte(uint8_t* destination) {
-  return open_ ? handle_->ReadByte(destination) : 0;
+IoResult NotOpen() { return IoResult::Failed("the link is not open"); }
+
+}  // namespace
+
+IoResult TSerial::WriteByte(uint8_t byte) { return open_ ? handle_->WriteByte(byte) : NotOpen(); }
+
+IoResult TSerial::ReadByte(uint8_t* destination) {
+  return open_ ? handle_->ReadByte(destination) : NotOpen();
+}
+
+void TSerial::PurgeInput() {
+  if (open_) handle_->PurgeInput();
 }
 
 void TSerial::SetRts(bool asserted) {

@@ -33,14 +33,17 @@ class TSerial {
   // Opens and configures the port; does nothing when it is open. Throws Exception with
   // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why.
   void Open();
+  // Lets the bytes written leave the port, then closes it.
   void Close();
   bool IsOpen() const { return open_; }
 
-  // Each returns the count the driver reported, 1 or 0; 0 on a closed link.
-  // WriteByte waits at most 200 x 1 + 200 ms, ReadByte at most its 100 ms time-out;
-  // a ReadByte that returns 0 leaves *destination as it was.
-  uint32_t WriteByte(uint8_t byte);
-  uint32_t ReadByte(uint8_t* destination);
+  // Each says whether the byte moved, the time-out expired or the port failed (Failed on a
+  // closed link). WriteByte waits at most 200 x 1 + 200 ms, ReadByte at most its 100 ms
+  // time-out; a ReadByte that moved nothing leaves *destination as it was.
+  IoResult WriteByte(uint8_t byte);
+  IoResult ReadByte(uint8_t* destination);
+  // Drops the answers that have arrived and not been read.
+  void PurgeInput();
   void SetRts(bool asserted);
   void SetQueueSizes(uint32_t inputBytes, uint32_t outputBytes);
 

@@ -49,24 +49,33 @@ std::string PortResolver::Describe(const std::string& deviceName) const {
 }
 
 std::shared_ptr<SimChip> PortResolver::SimChipFor(const std::string& target) {
+  return SimLineFor(target)->Chip();
+}
+
+std::shared_ptr<SimLine> PortResolver::SimLineFor(const std::string& target) {
   std::string name = CanonicalSimName(target);
   std::lock_guard<std::mutex> lock(mutex_);
-  auto& chip = chips_[name];
-  if (!chip) {
+  auto& line = lines_[name];
+  if (!line) {
     SimChip::Model model = SimChip::Model::AT89S52;
     SimChip::ParseModel(name.substr(4), model);
-    chip = std::make_shared<SimChip>(model, clock_);
+    line = std::make_shared<SimLine>(std::make_shared<SimChip>(model, clock_), lineOptions_);
   }
-  return chip;
+  return line;
 }
 
 void PortResolver::AttachSimChip(const std::string& target, std::shared_ptr<SimChip> chip) {
   std::lock_guard<std::mutex> lock(mutex_);
-  chips_[CanonicalSimName(target)] = std::move(chip);
+  lines_[CanonicalSimName(target)] = std::make_shared<SimLine>(std::move(chip), lineOptions_);
+}
+
+void PortResolver::SetSimLineOptions(const SimLine::Options& options) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lineOptions_ = options;
 }
 
 std::unique_ptr<CommPort> PortResolver::Open(const std::string& deviceName, std::string& failure) {
   std::string target = Resolve(deviceName);
-  if (IsSimName(target)) return std::make_unique<SimCommPort>(SimChipFor(target), clock_);
+  if (IsSimName(target)) return std::make_unique<SimCommPort>(SimLineFor(target), clock_);
   return OpenNativePort(target, failure);
 }

@@ -2,24 +2,24 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <utility>
 
 #include "platform/Exception.h"
+#include "platform/SystemClock.h"
 
 namespace {
-
-constexpr uint32_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 
 bool SetFlags(int fd, int statusFlags) {
   int status = fcntl(fd, F_GETFL);
@@ -28,11 +28,14 @@ bool SetFlags(int fd, int statusFlags) {
 }
 
 timespec ToTimespec(std::chrono::nanoseconds span) {
+  if (span.count() < 0) span = std::chrono::nanoseconds(0);
   timespec result{};
   result.tv_sec = static_cast<time_t>(span.count() / 1000000000);
   result.tv_nsec = static_cast<long>(span.count() % 1000000000);
   return result;
 }
+
+std::chrono::nanoseconds Now() { return SystemClock::Instance().Now(); }
 
 }  // namespace
 
@@ -42,19 +45,28 @@ PtySimServer::PtySimServer(std::shared_ptr<SimChip> chip)
 PtySimServer::PtySimServer(std::shared_ptr<SimChip> chip, Options options)
     : chip_(std::move(chip)),
       options_(options),
-      byteTime_(std::chrono::nanoseconds(1000000000ULL * kBitsPerByte /
-                                         std::max<uint32_t>(options.baudRate, 1))) {
+      line_(chip_ ? std::make_shared<SimLine>(chip_, LineOptions(options)) : nullptr) {
   if (!chip_) throw Exception("the pseudo-terminal server needs a simulated chip");
   OpenPseudoTerminal();
+  WatchClients();
   chip_->SetIdleGapReset(options_.idleGapReset);
   thread_ = std::thread([this] { Serve(); });
 }
 
 PtySimServer::~PtySimServer() {
   Stop();
-  for (int fd : {master_, slave_, stopPipe_[0], stopPipe_[1]}) {
+  for (int fd : {master_, slave_, stopPipe_[0], stopPipe_[1], clientWatch_}) {
     if (fd >= 0) close(fd);
   }
+}
+
+SimLine::Options PtySimServer::LineOptions(const Options& options) {
+  SimLine::Options line;
+  line.baudRate = options.paceAtLineSpeed ? options.baudRate : 0;
+  line.adapterBuffer = options.adapterBuffer;
+  line.latency = options.latency;
+  line.echo = options.echo;
+  return line;
 }
 
 void PtySimServer::OpenPseudoTerminal() {
@@ -92,6 +104,17 @@ void PtySimServer::OpenPseudoTerminal() {
   }
 }
 
+// Every close of the terminal is a moment a client may have gone without releasing it.
+// Without inotify the server still serves; only a killed client's hold then stays.
+void PtySimServer::WatchClients() {
+  clientWatch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (clientWatch_ < 0) return;
+  if (inotify_add_watch(clientWatch_, slavePath_.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    close(clientWatch_);
+    clientWatch_ = -1;
+  }
+}
+
 void PtySimServer::Stop() {
   if (!stopped_.exchange(true)) {
     const char wake = 1;
@@ -122,49 +145,41 @@ void PtySimServer::CountAnswer() {
 
 void PtySimServer::Serve() {
 #ifdef __linux__
-  // Pacing sleeps 2 ms at a time; the default 50 us timer slack would add up.
+  // The line's events are 2 ms apart; the default 50 us timer slack would add up.
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
-  uint8_t bytes[256];
   while (!stopped_.load()) {
-    if (!WaitReady(master_, POLLIN)) return;
-    ssize_t count = read(master_, bytes, sizeof bytes);
-    if (count < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    // Cannot happen while slave_ is open; without a client side there is nothing to serve.
-    if (count <= 0) return;
-    const TimePoint written = std::chrono::steady_clock::now();
-    for (ssize_t i = 0; i < count && !stopped_.load(); ++i) {
-      if (options_.paceAtLineSpeed) {
-        // The bytes a client writes in a burst arrive one after another, a byte time each.
-        lastArrival_ = std::max(written, lastArrival_) + byteTime_;
-        if (!SleepUntil(lastArrival_)) return;
-      }
-      ServeByte(bytes[i]);
-    }
+    if (!DeliverAnswers()) return;
+    if (!WaitForWork(line_->NextEvent(Now()))) return;
   }
 }
 
-void PtySimServer::ServeByte(uint8_t written) {
-  std::optional<uint8_t> answer = chip_->Exchange(written);
-  if (!answer) return;  // the adapter has gone silent
-  if (options_.paceAtLineSpeed) {
-    // The answer is shifted back while the next byte comes in: full duplex.
-    lastAnswerSent_ = std::max(lastArrival_, lastAnswerSent_) + byteTime_;
-    if (!SleepUntil(lastAnswerSent_)) return;
-  }
-  if (WriteAnswer(*answer)) CountAnswer();
+bool PtySimServer::WaitForWork(std::optional<Time> next) {
+  pollfd entries[3] = {{master_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}, {clientWatch_, POLLIN, 0}};
+  timespec wait = ToTimespec(next ? *next - Now() : Time{0});
+  int ready = ppoll(entries, 3, next ? &wait : nullptr, nullptr);
+  if (ready < 0) return errno == EINTR;
+  if (entries[1].revents != 0) return false;
+  if (entries[0].revents & POLLIN) TakeClientBytes();
+  if (entries[2].revents & POLLIN) ReleaseStaleExclusiveHold();
+  return true;
 }
 
-bool PtySimServer::SleepUntil(TimePoint until) const {
-  for (;;) {
-    auto left = until - std::chrono::steady_clock::now();
-    if (left <= TimePoint::duration::zero()) return true;
-    pollfd stop{stopPipe_[0], POLLIN, 0};
-    timespec wait = ToTimespec(left);
-    int ready = ppoll(&stop, 1, &wait, nullptr);
-    if (ready > 0) return false;
-    if (ready < 0 && errno != EINTR) return false;
+// The client's bytes start across the line the moment they are read here.
+void PtySimServer::TakeClientBytes() {
+  uint8_t bytes[256];
+  ssize_t count = read(master_, bytes, sizeof bytes);
+  if (count <= 0) return;  // EAGAIN or EINTR: poll again
+  const Time now = Now();
+  for (ssize_t i = 0; i < count; ++i) line_->Write(bytes[i], now);
+}
+
+bool PtySimServer::DeliverAnswers() {
+  while (std::optional<uint8_t> answer = line_->Take(Now())) {
+    if (!WriteAnswer(*answer)) return false;
+    CountAnswer();
   }
+  return true;
 }
 
 bool PtySimServer::WriteAnswer(uint8_t answer) const {
@@ -173,18 +188,34 @@ bool PtySimServer::WriteAnswer(uint8_t answer) const {
     if (count == 1) return true;
     if (count < 0 && errno == EINTR) continue;
     // The client's input queue is full: wait until it reads (or a new opener flushes it).
-    if (count < 0 && errno == EAGAIN && WaitReady(master_, POLLOUT)) continue;
+    if (count < 0 && errno == EAGAIN && WaitWritable()) continue;
     return false;
   }
 }
 
-// Waits for `events` on `fd` or for Stop(); false on Stop() or a failure.
-bool PtySimServer::WaitReady(int fd, short events) const {
+// Waits until the master takes more, or for Stop(); false on Stop() or a failure.
+bool PtySimServer::WaitWritable() const {
   for (;;) {
-    pollfd entries[2] = {{fd, events, 0}, {stopPipe_[0], POLLIN, 0}};
+    pollfd entries[2] = {{master_, POLLOUT, 0}, {stopPipe_[0], POLLIN, 0}};
     int ready = poll(entries, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0 || entries[1].revents != 0) return false;
-    return (entries[0].revents & (events | POLLHUP | POLLERR)) != 0;
+    return (entries[0].revents & (POLLOUT | POLLHUP | POLLERR)) != 0;
   }
+}
+
+// The exclusive flag belongs to the terminal. A client holds it together with a lock on its
+// open file, which the system releases however the client ends; so when the flag is set and
+// the lock is free, the client that set it is gone.
+void PtySimServer::ReleaseStaleExclusiveHold() const {
+  char events[4096];
+  while (read(clientWatch_, events, sizeof events) > 0) {
+  }
+#ifdef TIOCGEXCL
+  int exclusive = 0;
+  if (ioctl(slave_, TIOCGEXCL, &exclusive) != 0 || exclusive == 0) return;
+  if (flock(slave_, LOCK_EX | LOCK_NB) != 0) return;
+  ioctl(slave_, TIOCNXCL);
+  flock(slave_, LOCK_UN);
+#endif
 }

@@ -28,10 +28,14 @@ bool SimChip::ParseModel(const std::string& name, Model& model) {
 }
 
 std::optional<uint8_t> SimChip::Exchange(uint8_t written) {
+  return Exchange(written, clock_.Now());
+}
+
+std::optional<uint8_t> SimChip::Exchange(uint8_t written, std::chrono::nanoseconds at) {
   std::lock_guard<std::mutex> lock(mutex_);
   SimEvent event;
   event.written = written;
-  event.time = clock_.Now();
+  event.time = at;
   bool idle = !anyByte_ || event.time - lastByteAt_ >= idleGap_;
   if (idleGap_.count() > 0 && idle) {
     instruction_.clear();
@@ -44,18 +48,20 @@ std::optional<uint8_t> SimChip::Exchange(uint8_t written) {
     return std::nullopt;
   }
   if (answersLeft_) --*answersLeft_;
-  event.answer = Answer(written);
+  event.answer = Answer(written, at);
   event.answered = true;
   events_.push_back(event);
   return event.answer;
 }
 
-void SimChip::SetRts(bool asserted) {
+void SimChip::SetRts(bool asserted) { SetRts(asserted, clock_.Now()); }
+
+void SimChip::SetRts(bool asserted, std::chrono::nanoseconds at) {
   std::lock_guard<std::mutex> lock(mutex_);
   SimEvent event;
   event.kind = SimEvent::Kind::Rts;
   event.rts = asserted;
-  event.time = clock_.Now();
+  event.time = at;
   events_.push_back(event);
   // A reset pulse is RTS cleared, then set: the first set after opening, from an unknown
   // level, is not one.
@@ -69,11 +75,11 @@ void SimChip::SetRts(bool asserted) {
   rts_ = asserted;
 }
 
-bool SimChip::Busy() const { return clock_.Now() < busyUntil_; }
+bool SimChip::Busy(std::chrono::nanoseconds at) const { return at < busyUntil_; }
 
-uint8_t SimChip::Answer(uint8_t written) {
+uint8_t SimChip::Answer(uint8_t written, std::chrono::nanoseconds at) {
   bool resetHigh = rts_ || idleGap_.count() > 0;
-  if (!resetHigh || Busy()) {
+  if (!resetHigh || Busy(at)) {
     instruction_.clear();
     return kFloatingLine;
   }
@@ -82,10 +88,10 @@ uint8_t SimChip::Answer(uint8_t written) {
     instruction_.clear();
     return 0x00;
   }
-  return AnswerProgrammingInstruction(written);
+  return AnswerProgrammingInstruction(written, at);
 }
 
-uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written) {
+uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written, std::chrono::nanoseconds at) {
   const size_t index = instruction_.size() - 1;
   const uint8_t opcode = instruction_[0];
   if (opcode == 0x30 || opcode == 0x50) {
@@ -106,15 +112,15 @@ uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written) {
     static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
     uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
     answer = instruction_[1] < 3 ? kSignature[row][instruction_[1]] : 0xFF;
-  } else if (opcode == 0x24 && index >= 2) {
-    // The datasheet defines the 4th byte; the 3rd answers the same so a three-byte read works.
+  } else if (opcode == 0x24 && index == 3) {
+    // Only the 4th answer carries the lock bits (bits 2, 3, 4); the 3rd is undefined.
     answer = static_cast<uint8_t>(lockBits_ << 2);
   }
-  if (index == 3) Complete4ByteInstruction();
+  if (index == 3) Complete4ByteInstruction(at);
   return answer;
 }
 
-void SimChip::Complete4ByteInstruction() {
+void SimChip::Complete4ByteInstruction(std::chrono::nanoseconds at) {
   const uint8_t opcode = instruction_[0];
   const uint8_t second = instruction_[1];
   if (opcode == 0xAC && second == 0x53) {
@@ -123,10 +129,11 @@ void SimChip::Complete4ByteInstruction() {
   } else if (opcode == 0xAC && second == 0x80) {
     flash_.fill(0xFF);
     lockBits_ = 0;
-    busyUntil_ = clock_.Now() + kEraseTime;
+    busyUntil_ = at + kEraseTime;
   } else if (opcode == 0xAC && IsLockWrite(second)) {
-    if (second & 0x02) lockBits_ |= kLB1;
-    if (second & 0x01) lockBits_ |= kLB2;
+    // 1110 00 B1 B2: 01 programs LB1, 10 LB2, 11 LB3, 00 nothing.
+    static constexpr uint8_t kBitNamed[4] = {0, kLB1, kLB2, kLB3};
+    lockBits_ |= kBitNamed[second & 0x03];
   }
   instruction_.clear();
 }

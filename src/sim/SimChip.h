@@ -26,9 +26,12 @@ class SimChip {
   // Parses "AT89S51" / "AT89S52" (also lower case); false when it is neither.
   static bool ParseModel(const std::string& name, Model& model);
 
-  // The bridge: the answer to one byte, or nothing when the adapter has gone silent.
+  // The bridge: the answer to one byte, or nothing when the adapter has gone silent. `at` is
+  // when the byte reaches the chip (by default now, on the chip's clock).
   std::optional<uint8_t> Exchange(uint8_t written);
+  std::optional<uint8_t> Exchange(uint8_t written, std::chrono::nanoseconds at);
   void SetRts(bool asserted);
+  void SetRts(bool asserted, std::chrono::nanoseconds at);
 
   // Stops answering once `bytes` bytes have been answered (counted from now on).
   void SetSilenceAfter(uint64_t bytes);
@@ -49,11 +52,11 @@ class SimChip {
   void ClearEvents();
 
  private:
-  uint8_t Answer(uint8_t written);
-  uint8_t AnswerProgrammingInstruction(uint8_t written);
-  void Complete4ByteInstruction();
+  uint8_t Answer(uint8_t written, std::chrono::nanoseconds at);
+  uint8_t AnswerProgrammingInstruction(uint8_t written, std::chrono::nanoseconds at);
+  void Complete4ByteInstruction(std::chrono::nanoseconds at);
   uint8_t PageByte(uint32_t address, uint8_t written, bool writing);
-  bool Busy() const;
+  bool Busy(std::chrono::nanoseconds at) const;
 
   mutable std::mutex mutex_;  // guards every field below
   Clock& clock_;

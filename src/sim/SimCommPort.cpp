@@ -2,8 +2,10 @@
 
 #include <utility>
 
-SimCommPort::SimCommPort(std::shared_ptr<SimChip> chip, Clock& clock)
-    : chip_(std::move(chip)), clock_(clock) {}
+SimCommPort::SimCommPort(std::shared_ptr<SimLine> line, Clock& clock)
+    : line_(std::move(line)), clock_(clock) {
+  line_->DropArrived(clock_.Now());
+}
 
 bool SimCommPort::GetState(LineSettings& settings) {
   settings = settings_;
@@ -26,23 +28,50 @@ bool SimCommPort::SetTimeouts(const CommTimeouts& timeouts) {
 }
 
 bool SimCommPort::SetRts(bool asserted) {
-  chip_->SetRts(asserted);
+  line_->SetRts(asserted, clock_.Now());
   return true;
 }
 
 bool SimCommPort::SetupQueues(uint32_t, uint32_t) { return true; }
 
-uint32_t SimCommPort::WriteByte(uint8_t byte) {
-  if (auto answer = chip_->Exchange(byte)) received_.push_back(*answer);
-  return 1;
+namespace {
+
+// What a driver says when its USB device has gone.
+IoResult Gone() { return IoResult::Failed("Input/output error"); }
+
+}  // namespace
+
+IoResult SimCommPort::WriteByte(uint8_t byte) {
+  if (line_->Unplugged()) return Gone();
+  line_->Write(byte, clock_.Now());
+  return IoResult::Moved();
 }
 
-uint32_t SimCommPort::ReadByte(uint8_t* destination) {
-  if (received_.empty()) {
-    clock_.SleepMs(timeouts_.readTotalTimeoutMultiplier + timeouts_.readTotalTimeoutConstant);
-    return 0;
+// Steps from one event on the line to the next until an answer arrives or the time-out ends.
+IoResult SimCommPort::ReadByte(uint8_t* destination) {
+  const uint32_t timeoutMs =
+      timeouts_.readTotalTimeoutMultiplier + timeouts_.readTotalTimeoutConstant;
+  const auto deadline = clock_.Now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (line_->Unplugged()) return Gone();
+    if (std::optional<uint8_t> answer = line_->Take(clock_.Now())) {
+      *destination = *answer;
+      return IoResult::Moved();
+    }
+    std::optional<SimLine::Time> next = line_->NextEvent(clock_.Now());
+    if (!next || *next > deadline) break;
+    clock_.SleepUntil(*next);
   }
-  *destination = received_.front();
-  received_.pop_front();
-  return 1;
+  clock_.SleepUntil(deadline);
+  return IoResult::TimedOut();
+}
+
+bool SimCommPort::PurgeInput() {
+  line_->DropArrived(clock_.Now());
+  return true;
+}
+
+bool SimCommPort::DrainOutput() {
+  clock_.SleepUntil(line_->OutputDrainedAt());
+  return true;
 }

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <deque>
 #include <memory>
 
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
-#include "sim/SimChip.h"
+#include "sim/SimLine.h"
 
-// The simulated adapter as a serial port: each byte written goes to the chip at once and its
-// answer waits in the receive queue until read, as with a real driver. A read on an empty
-// queue lasts the read time-out on the given clock. A new port starts with empty queues.
+// A port opened on the simulated line: each byte written goes onto the line, and each read
+// takes the next answer that has reached the PC, waiting on the given clock for one on its
+// way, up to the read time-out. Opening drops the answers that had already arrived, as a
+// driver's flush does; answers still on their way come later.
 class SimCommPort : public CommPort {
  public:
-  SimCommPort(std::shared_ptr<SimChip> chip, Clock& clock);
+  SimCommPort(std::shared_ptr<SimLine> line, Clock& clock);
 
   bool GetState(LineSettings& settings) override;
   bool SetState(const LineSettings& settings) override;
@@ -20,14 +20,15 @@ class SimCommPort : public CommPort {
   bool SetTimeouts(const CommTimeouts& timeouts) override;
   bool SetRts(bool asserted) override;
   bool SetupQueues(uint32_t inputBytes, uint32_t outputBytes) override;
-  uint32_t WriteByte(uint8_t byte) override;
-  uint32_t ReadByte(uint8_t* destination) override;
+  IoResult WriteByte(uint8_t byte) override;
+  IoResult ReadByte(uint8_t* destination) override;
+  bool PurgeInput() override;
+  bool DrainOutput() override;
 
  private:
-  std::shared_ptr<SimChip> chip_;
+  std::shared_ptr<SimLine> line_;
   Clock& clock_;
   // A driver's state before anyone configured it.
   LineSettings settings_{9600, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false};
   CommTimeouts timeouts_{};
-  std::deque<uint8_t> received_;
 };

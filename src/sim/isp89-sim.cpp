@@ -43,7 +43,14 @@ const char kHelp[] =
     "                          exists (unless --flash is given), saved after every change\n"
     "                          and on exit\n"
     "  --lock BITS             initial lock bits 0 to 7 (bit 0 LB1, bit 1 LB2, bit 2 LB3)\n"
-    "  --pace                  answer at the real line speed (4800 baud, 10 bits a byte)\n"
+    "  --pace                  be a real 4800-baud line: each byte takes 2.083 ms (10 bits)\n"
+    "                          to cross, in each direction at once\n"
+    "  --rx-buffer N           bytes the adapter buffers before clocking them to the chip;\n"
+    "                          more are lost, as with a real UART (default 16)\n"
+    "  --latency MS            hand answers over in bursts every MS ms, as a USB-serial\n"
+    "                          adapter's latency timer does (16 is FTDI's default)\n"
+    "  --echo                  send back every byte as it came: a loopback plug, or an\n"
+    "                          adapter with no target behind it\n"
     "  --silent-after N        stop answering after N bytes, like an adapter that died\n"
     "  --idle-gap MS           a pause this long counts as a reset pulse (default 500)\n"
     "  -h, --help              show this help\n";
@@ -53,6 +60,9 @@ struct SimOptions {
   std::string flashFile, keepFile;
   int lockBits = 0;
   bool pace = false;
+  long long rxBuffer = 16;
+  long latencyMs = 0;
+  bool echo = false;
   long long silentAfter = -1;
   long idleGapMs = 500;
   bool help = false;
@@ -96,6 +106,12 @@ SimOptions Parse(const std::vector<std::string>& args) {
       options.lockBits = static_cast<int>(Number(name, value(), 0, 7));
     } else if (name == "--pace") {
       options.pace = true;
+    } else if (name == "--rx-buffer") {
+      options.rxBuffer = Number(name, value(), 1, 65536);
+    } else if (name == "--latency") {
+      options.latencyMs = static_cast<long>(Number(name, value(), 0, 1000));
+    } else if (name == "--echo") {
+      options.echo = true;
     } else if (name == "--silent-after") {
       options.silentAfter = Number(name, value(), 0, 1LL << 40);
     } else if (name == "--idle-gap") {
@@ -186,6 +202,9 @@ int Run(const std::vector<std::string>& args) {
   if (options.silentAfter >= 0) chip->SetSilenceAfter(static_cast<uint64_t>(options.silentAfter));
   PtySimServer::Options serverOptions;
   serverOptions.paceAtLineSpeed = options.pace;
+  serverOptions.adapterBuffer = static_cast<size_t>(options.rxBuffer);
+  serverOptions.latency = std::chrono::milliseconds(options.latencyMs);
+  serverOptions.echo = options.echo;
   serverOptions.idleGapReset = std::chrono::milliseconds(options.idleGapMs);
   PtySimServer server(chip, serverOptions);
   std::cout << server.SlavePath() << std::endl;

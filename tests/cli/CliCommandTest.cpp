@@ -266,16 +266,18 @@ class BlankTargetPort : public CommPort {
   bool SetTimeouts(const CommTimeouts&) override { return true; }
   bool SetRts(bool) override { return true; }
   bool SetupQueues(uint32_t, uint32_t) override { return true; }
-  uint32_t WriteByte(uint8_t byte) override {
+  IoResult WriteByte(uint8_t byte) override {
     answers_.push_back(byte == 0x69 ? 0x69 : 0x00);
-    return 1;
+    return IoResult::Moved();
   }
-  uint32_t ReadByte(uint8_t* destination) override {
-    if (answers_.empty()) return 0;
+  IoResult ReadByte(uint8_t* destination) override {
+    if (answers_.empty()) return IoResult::TimedOut();
     *destination = answers_.front();
     answers_.erase(answers_.begin());
-    return 1;
+    return IoResult::Moved();
   }
+  bool PurgeInput() override { return answers_.clear(), true; }
+  bool DrainOutput() override { return true; }
 
  private:
   std::vector<uint8_t> answers_;
@@ -296,9 +298,10 @@ TEST(CliBlankTarget, ABlankSignatureIsExplainedAndGuardsWriteAndErase) {
   BlankTargetOpener opener;
   CliApp app(opener, clock);
   std::ostringstream out, err;
-  EXPECT_EQ(0, app.Run({"signature"}, out, err, false));
-  EXPECT_EQ(0u, out.str().find("signature 00 00 00: unknown chip; no target answered: check that "
-                               "the chip is in its socket and powered"));
+  EXPECT_EQ(1, app.Run({"signature"}, out, err, false));
+  EXPECT_EQ("signature 00 00 00: unknown chip\n", out.str());
+  EXPECT_EQ(0u, err.str().find("isp89-cli: the target's signature reads 00 00 00: no target "
+                               "answered: check that the chip is in its socket and powered"));
   std::ostringstream refusedOut, refused;
   EXPECT_EQ(1, app.Run({"-d", "AT89S52", "erase"}, refusedOut, refused, false));
   EXPECT_EQ(0u, refused.str().find("isp89-cli: the target's signature reads 00 00 00: no target "

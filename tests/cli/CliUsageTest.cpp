@@ -36,7 +36,7 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"write"}, "the command needs a FILE"},
       {{"signature", "extra"}, "unexpected argument 'extra'"},
       {{"read", "a.bin", "b.bin"}, "unexpected argument 'b.bin'"},
-      {{"lock", "--write", "4"}, "lock mode '4' is not 0 to 3"},
+      {{"lock", "--write", "8"}, "lock mode '8' is not 0 to 7"},
       {{"read", "a.bin", "--write", "1"}, "--write belongs to the lock command"},
       {{"--force", "read", "a.bin"}, "--force applies to write and erase only"},
       {{"--no-verify", "verify", "a.bin"}, "--no-verify applies to write, erase"},

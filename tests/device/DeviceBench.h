@@ -38,15 +38,17 @@ class RecordingListener : public ProcessListener {
 // Hands out ports onto one chip, as the driver would for one real adapter.
 class SimOpener : public PortOpener {
  public:
-  SimOpener(std::shared_ptr<SimChip> chip, Clock& clock) : chip_(std::move(chip)), clock_(clock) {}
+  SimOpener(std::shared_ptr<SimChip> chip, Clock& clock, SimLine::Options options = {})
+      : line_(std::make_shared<SimLine>(std::move(chip), options)), clock_(clock) {}
+  SimLine& Line() { return *line_; }
   std::unique_ptr<CommPort> Open(const std::string& name, std::string&) override {
     openedNames.push_back(name);
-    return std::make_unique<SimCommPort>(chip_, clock_);
+    return std::make_unique<SimCommPort>(line_, clock_);
   }
   std::vector<std::string> openedNames;
 
  private:
-  std::shared_ptr<SimChip> chip_;
+  std::shared_ptr<SimLine> line_;
   Clock& clock_;
 };
 
@@ -73,14 +75,17 @@ inline std::string RenderWire(const std::vector<SimEvent>& events) {
 // The reset pulse and Programming Enable that start every operation.
 inline std::string EnableOnWire() { return "rts+ rts- @600 rts+ @600 AC 53 00 69 @600"; }
 
+// With line options, the line keeps time (see SimLine); by default bytes cross at once.
 struct DeviceBench {
   VirtualClock clock;
   std::shared_ptr<SimChip> chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock);
-  SimOpener opener{chip, clock};
+  SimOpener opener;
   TSerial serial{1, opener};
   AT89S52 device{&serial, clock};
   RecordingListener listener{serial};
 
-  DeviceBench() { device.SetListener(&listener); }
+  explicit DeviceBench(SimLine::Options line = {}) : opener(chip, clock, line) {
+    device.SetListener(&listener);
+  }
   std::string Wire() const { return RenderWire(chip->Events()); }
 };

@@ -18,10 +18,11 @@ using ::testing::HasSubstr;
 // An adapter with nothing behind it: every byte is answered with 00.
 class DeadTargetPort : public SimCommPort {
  public:
-  DeadTargetPort(std::shared_ptr<SimChip> chip, Clock& clock) : SimCommPort(chip, clock) {}
-  uint32_t ReadByte(uint8_t* destination) override {
+  DeadTargetPort(std::shared_ptr<SimChip> chip, Clock& clock)
+      : SimCommPort(std::make_shared<SimLine>(chip, SimLine::Options()), clock) {}
+  IoResult ReadByte(uint8_t* destination) override {
     *destination = 0x00;
-    return 1;
+    return IoResult::Moved();
   }
 };
 

@@ -39,24 +39,37 @@ TEST(DeviceCommands, ReadSignatureOfAnAT89S51) {
   EXPECT_EQ(device.ReadSignature(), 0x06511E);
 }
 
-TEST(DeviceCommands, ReadLockBitsSendsThreeBytesAndUsesTheThird) {
+TEST(DeviceCommands, ReadLockBitsSendsFourBytesAndUsesTheFourth) {
   DeviceBench bench;
   bench.chip->SetLockBits(SimChip::kLB1 | SimChip::kLB3);
   EXPECT_EQ(bench.device.ReadLockBits(), 0x05);
-  EXPECT_EQ(bench.Wire(), EnableOnWire() + " 24 00 00");
+  EXPECT_EQ(bench.Wire(), EnableOnWire() + " 24 00 00 00");
   EXPECT_TRUE(bench.listener.notes.empty());
   EXPECT_FALSE(bench.serial.IsOpen());
 }
 
-TEST(DeviceCommands, WriteLockBitsMapsTheModeAndWaitsSevenTimes) {
-  const std::pair<unsigned char, const char*> cases[] = {
-      {0, "E0"}, {1, "E2"}, {2, "E1"}, {3, "E3"}, {0xFC, "E0"}};
-  for (auto [mode, instruction] : cases) {
+// One Write Lock Bits instruction for each bit asked for, LB1 first, each with seven 2 ms
+// waits and none after its last read; with no bit, AC E0 00 00, which programs nothing.
+TEST(DeviceCommands, WriteLockBitsSendsOneInstructionPerBitInOrder) {
+  const struct {
+    unsigned char mode;
+    std::vector<std::string> instructions;
+    uint8_t lockBits;
+  } cases[] = {{0, {"E0"}, 0},       {1, {"E1"}, 1}, {2, {"E2"}, 2},
+               {3, {"E1", "E2"}, 3}, {4, {"E3"}, 4}, {7, {"E1", "E2", "E3"}, 7},
+               {0xF8, {"E0"}, 0}};
+  for (const auto& c : cases) {
     DeviceBench bench;
-    bench.device.WriteLockBits(mode);
-    EXPECT_EQ(bench.Wire(), EnableOnWire() + " AC @4 " + instruction + " @4 00 @4 00")
-        << "mode " << int(mode);
-    EXPECT_EQ(bench.clock.Sleeps(), (std::vector<uint32_t>{600, 600, 600, 2, 2, 2, 2, 2, 2, 2}));
+    bench.device.WriteLockBits(c.mode);
+    std::string expected = EnableOnWire();
+    std::vector<uint32_t> sleeps = {600, 600, 600};
+    for (size_t i = 0; i < c.instructions.size(); ++i) {
+      expected += std::string(i ? " @2 " : " ") + "AC @4 " + c.instructions[i] + " @4 00 @4 00";
+      sleeps.insert(sleeps.end(), 7, 2);
+    }
+    EXPECT_EQ(bench.Wire(), expected) << "mode " << int(c.mode);
+    EXPECT_EQ(bench.clock.Sleeps(), sleeps) << "mode " << int(c.mode);
+    EXPECT_EQ(bench.chip->LockBits(), c.lockBits) << "mode " << int(c.mode);
     EXPECT_FALSE(bench.serial.IsOpen());
   }
 }
@@ -67,6 +80,8 @@ TEST(DeviceCommands, LockBitsWrittenAreReadBackCumulatively) {
   EXPECT_EQ(bench.device.ReadLockBits(), 0x01);
   bench.device.WriteLockBits(2);
   EXPECT_EQ(bench.device.ReadLockBits(), 0x03) << "a lock bit stays programmed until an erase";
+  bench.device.WriteLockBits(4);
+  EXPECT_EQ(bench.device.ReadLockBits(), 0x07);
   bench.device.Erase();
   EXPECT_EQ(bench.device.ReadLockBits(), 0x00);
 }

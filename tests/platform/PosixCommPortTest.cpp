@@ -188,9 +188,9 @@ TEST_F(PosixCommPortTest, TimeoutsAreKeptAndRtsOnAPseudoTerminalIsRefusedHarmles
   EXPECT_FALSE(port->SetRts(false));
   EXPECT_TRUE(port->SetupQueues(8202, 8202));
   // The line still works after the refusals.
-  EXPECT_EQ(port->WriteByte(0xAC), 1u);
+  EXPECT_TRUE(port->WriteByte(0xAC).Ok());
   uint8_t answer = 0x55;
-  EXPECT_EQ(port->ReadByte(&answer), 1u);
+  EXPECT_TRUE(port->ReadByte(&answer).Ok());
   EXPECT_EQ(answer, 0x00);
 }
 
@@ -235,7 +235,7 @@ TEST_F(PosixCommPortTest, AReadWithNothingToReadTimesOutAndLeavesTheByte) {
   serial_.Open();
   uint8_t byte = 0xA5;
   Steady::time_point start = Steady::now();
-  EXPECT_EQ(serial_.ReadByte(&byte), 0u);
+  EXPECT_EQ(serial_.ReadByte(&byte).What(), IoResult::Outcome::TimedOut);
   long elapsed = MsSince(start);
   EXPECT_GE(elapsed, 90);
   EXPECT_LE(elapsed, 400);
@@ -246,13 +246,13 @@ TEST_F(PosixCommPortTest, AWriteThatCannotGoOutTimesOutAfterItsLimit) {
   link_.Server().Stop();  // nobody drains the terminal any more
   serial_.Open();
   long lastWrite = 0;
-  uint32_t written = 1;
-  for (int i = 0; i < (1 << 20) && written == 1; ++i) {
+  IoResult written = IoResult::Moved();
+  for (int i = 0; i < (1 << 20) && written.Ok(); ++i) {
     Steady::time_point start = Steady::now();
     written = serial_.WriteByte(static_cast<uint8_t>(i));
     lastWrite = MsSince(start);
   }
-  ASSERT_EQ(written, 0u) << "the terminal never filled up";
+  ASSERT_EQ(written.What(), IoResult::Outcome::TimedOut) << "the terminal never filled up";
   EXPECT_GE(lastWrite, 390);  // 200 x 1 + 200 ms
   EXPECT_LE(lastWrite, 1000);
 }
@@ -265,7 +265,7 @@ TEST_F(PosixCommPortTest, AnswersLeftUnreadComeInOrder) {
   std::vector<int> answers;
   for (int i = 0; i < 6; ++i) {
     uint8_t answer = 0;
-    answers.push_back(serial_.ReadByte(&answer) == 1 ? answer : -1);
+    answers.push_back(serial_.ReadByte(&answer).Ok() ? answer : -1);
   }
   EXPECT_EQ(answers, (std::vector<int>{0x00, 0x00, 0x11, 0x22, 0x33, 0x44}));
 }
@@ -277,7 +277,7 @@ TEST_F(PosixCommPortTest, AnswersLeftUnreadAreGoneAtTheNextOpening) {
   serial_.Close();
   serial_.Open();
   uint8_t byte = 0x5A;
-  EXPECT_EQ(serial_.ReadByte(&byte), 0u);
+  EXPECT_FALSE(serial_.ReadByte(&byte).Ok());
   EXPECT_EQ(byte, 0x5A);
 }
 
@@ -356,6 +356,30 @@ TEST(PosixCommPortFailureTest, PermissionDeniedTellsAboutTheDialoutGroup) {
   bool held = geteuid() == 0 ? RunAsNobody(check) == 0 : check();
   unlink(path);
   EXPECT_TRUE(held);
+}
+
+}  // namespace
+
+namespace {
+
+// The far side of the terminal goes away in the middle of a transfer, as a USB adapter does
+// when it is pulled out: reads and writes fail with the system's reason, not as time-outs.
+TEST(PosixCommPortGone, AHungUpTerminalFailsReadsAndWrites) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+  std::string failure;
+  std::unique_ptr<CommPort> port = OpenNativePort(ptsname(master), failure);
+  ASSERT_TRUE(port) << failure;
+  port->SetTimeouts({0, 0, 100, 0, 100});
+  ASSERT_TRUE(port->WriteByte(0xAC).Ok());
+  close(master);
+  uint8_t byte = 0x5A;
+  IoResult read = port->ReadByte(&byte);
+  EXPECT_EQ(read.What(), IoResult::Outcome::Failed);
+  EXPECT_FALSE(read.Reason().empty());
+  EXPECT_EQ(byte, 0x5A);
+  EXPECT_EQ(port->WriteByte(0x53).What(), IoResult::Outcome::Failed);
 }
 
 }  // namespace

@@ -42,14 +42,18 @@ class RecordingPort : public CommPort {
   bool SetupQueues(uint32_t in, uint32_t out) override {
     return Log("SetupComm " + std::to_string(in) + " " + std::to_string(out)), true;
   }
-  uint32_t WriteByte(uint8_t b) override { return Log("WriteFile " + std::to_string(b)), 1; }
-  uint32_t ReadByte(uint8_t* p) override {
+  IoResult WriteByte(uint8_t b) override {
+    return Log("WriteFile " + std::to_string(b)), IoResult::Moved();
+  }
+  IoResult ReadByte(uint8_t* p) override {
     Log("ReadFile");
-    if (state_.pendingAnswers.empty()) return 0;
+    if (state_.pendingAnswers.empty()) return IoResult::TimedOut();
     *p = state_.pendingAnswers.front();
     state_.pendingAnswers.erase(state_.pendingAnswers.begin());
-    return 1;
+    return IoResult::Moved();
   }
+  bool PurgeInput() override { return Log("PurgeComm"), true; }
+  bool DrainOutput() override { return Log("FlushFileBuffers"), true; }
 
  private:
   void Log(const std::string& call) { state_.calls.push_back(call); }
@@ -145,12 +149,12 @@ TEST(TSerialTransfer, OneCallPerByteAndUntouchedDestinationOnTimeout) {
   opener.state.calls.clear();
   opener.state.pendingAnswers = {0x0A, 0x1A};
   uint8_t byte = 0x77;
-  EXPECT_EQ(serial.WriteByte(0x0D), 1u);
-  EXPECT_EQ(serial.ReadByte(&byte), 1u);
+  EXPECT_TRUE(serial.WriteByte(0x0D).Ok());
+  EXPECT_TRUE(serial.ReadByte(&byte).Ok());
   EXPECT_EQ(byte, 0x0A);
-  EXPECT_EQ(serial.ReadByte(&byte), 1u);
+  EXPECT_TRUE(serial.ReadByte(&byte).Ok());
   EXPECT_EQ(byte, 0x1A);
-  EXPECT_EQ(serial.ReadByte(&byte), 0u);
+  EXPECT_EQ(serial.ReadByte(&byte).What(), IoResult::Outcome::TimedOut);
   EXPECT_EQ(byte, 0x1A);
   serial.SetRts(false);
   serial.SetQueueSizes(8202, 8202);
@@ -163,8 +167,8 @@ TEST(TSerialClosed, DoesNothingAndRemembersNothing) {
   RecordingOpener opener;
   TSerial serial(1, opener);
   uint8_t byte = 0x55;
-  EXPECT_EQ(serial.WriteByte(1), 0u);
-  EXPECT_EQ(serial.ReadByte(&byte), 0u);
+  EXPECT_FALSE(serial.WriteByte(1).Ok());
+  EXPECT_FALSE(serial.ReadByte(&byte).Ok());
   EXPECT_EQ(byte, 0x55);
   serial.SetRts(false);
   serial.SetQueueSizes(10, 10);

@@ -36,7 +36,7 @@ class PtyLink {
     for (uint8_t byte : bytes) {
       serial_.WriteByte(byte);
       uint8_t answer = 0;
-      answers.push_back(serial_.ReadByte(&answer) == 1 ? answer : -1);
+      answers.push_back(serial_.ReadByte(&answer).Ok() ? answer : -1);
     }
     return answers;
   }

@@ -2,6 +2,7 @@
 #include "sim/PtySimServer.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/NativePort.h"
 #include "sim/PtyLink.h"
 
 namespace {
@@ -97,7 +99,7 @@ TEST(PtySimServerTest, PacesAnswersAtTheLineSpeed) {
   for (int i = 0; i < 48; ++i) link.Serial().WriteByte(0x00);
   int received = 0;
   uint8_t answer = 0;
-  while (link.Serial().ReadByte(&answer) == 1) ++received;
+  while (link.Serial().ReadByte(&answer).Ok()) ++received;
   double elapsed = MsSince(start) - 100.0;  // the last read waited out its time-out
   EXPECT_EQ(received, 48);
   EXPECT_GE(elapsed, 48 * 2.083 - 2.0);
@@ -110,6 +112,33 @@ TEST(PtySimServerTest, ASilentChipSendsNothingBack) {
   EXPECT_EQ(link.Exchange({0xAC, 0x53, 0x00, 0x69}), (std::vector<int>{0x00, 0x00, -1, -1}));
   EXPECT_EQ(link.Server().Answered(), 2u);
   EXPECT_EQ(link.Chip().WrittenBytes(), (std::vector<uint8_t>{0xAC, 0x53, 0x00, 0x69}));
+}
+
+}  // namespace
+
+namespace {
+
+// A client killed while it holds the terminal never clears its exclusive flag; the next
+// program must still get in.
+TEST(PtySimServerTest, AClientThatDiedHoldingThePortDoesNotLockOutTheNext) {
+  auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, SystemClock::Instance());
+  PtySimServer server(chip);
+  pid_t child = fork();
+  if (child == 0) {
+    std::string failure;
+    std::unique_ptr<CommPort> held = OpenNativePort(server.SlavePath(), failure);
+    _exit(held ? 0 : 1);  // no destructor runs: as if killed
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_EQ(WEXITSTATUS(status), 0) << "the client could not open the port";
+  std::string failure;
+  std::unique_ptr<CommPort> next;
+  for (int attempt = 0; attempt < 50 && !next; ++attempt) {
+    next = OpenNativePort(server.SlavePath(), failure);
+    if (!next) std::this_thread::sleep_for(milliseconds(20));
+  }
+  EXPECT_TRUE(next) << failure;
 }
 
 }  // namespace

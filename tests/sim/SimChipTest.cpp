@@ -102,14 +102,17 @@ TEST(SimChipFlash, TheAT89S51MirrorsItsLower4KB) {
 TEST(SimChipLock, BitsAccumulateAndBlockWritingThenReading) {
   Chip c;
   c.Enable();
-  c.Send({0xAC, 0xE2, 0x00, 0x00});  // LB1
-  EXPECT_EQ(c.Send({0x24, 0x00, 0x00, 0x00}), (std::vector<uint8_t>{0, 0, 0x04, 0x04}));
+  c.Send({0xAC, 0xE1, 0x00, 0x00});  // LB1
+  EXPECT_EQ(c.Send({0x24, 0x00, 0x00, 0x00}), (std::vector<uint8_t>{0, 0, 0, 0x04}))
+      << "only the fourth answer carries the lock bits";
   c.WritePage(0, 0x00);
   EXPECT_EQ(c.ReadFirstOfPage(0), 0xFF) << "LB1 disables programming";
-  c.Send({0xAC, 0xE1, 0x00, 0x00});  // LB2
+  c.Send({0xAC, 0xE2, 0x00, 0x00});  // LB2
   EXPECT_EQ(c.chip.LockBits(), SimChip::kLB1 | SimChip::kLB2);
   c.Send({0xAC, 0xE0, 0x00, 0x00});
   EXPECT_EQ(c.chip.LockBits(), SimChip::kLB1 | SimChip::kLB2) << "E0 programs nothing";
+  c.Send({0xAC, 0xE3, 0x00, 0x00});  // LB3
+  EXPECT_EQ(c.Send({0x24, 0x00, 0x00, 0x00}).back(), 0x1C);
 }
 
 TEST(SimChipLink, GoesSilentAfterNBytesAndRecordsEverything) {

@@ -16,13 +16,14 @@ class LockBits : public UiBench {
     return {Box("CheckBox1")->isChecked(), Box("CheckBox2")->isChecked(),
             Box("CheckBox3")->isChecked()};
   }
-  // The second byte of the Write Lock Bits instruction the chip last received.
-  int LastLockInstruction() {
+  // The second bytes of the Write Lock Bits instructions the chip received, in order.
+  std::vector<int> LockInstructions() {
     std::vector<uint8_t> written = Chip()->WrittenBytes();
-    for (size_t i = written.size(); i-- > 1;) {
-      if (written[i - 1] == 0xAC && (written[i] & 0xFC) == 0xE0) return written[i];
+    std::vector<int> instructions;
+    for (size_t i = 1; i < written.size(); ++i) {
+      if (written[i - 1] == 0xAC && (written[i] & 0xFC) == 0xE0) instructions.push_back(written[i]);
     }
-    return -1;
+    return instructions;
   }
 };
 
@@ -40,24 +41,24 @@ TEST_F(LockBits, TheWriteBoxSwitchesTheModeAndKeepsTheBoxesStates) {
   EXPECT_EQ(Boxes(), (std::vector<bool>{false, true, false}));
 }
 
-// Mode bit 0 programs LB1 (instruction bit 1), mode bit 1 LB2 (instruction bit 0); LB3 is
-// never passed.
-TEST_F(LockBits, WritingPassesLB1AndLB2AsTheModeWhateverLB3) {
+// The LB1 box programs lock bit 1 (AC E1), the LB2 box lock bit 2 (AC E2), LB1 first; the
+// LB3 box is never passed.
+TEST_F(LockBits, WritingProgramsTheBitsOfLB1AndLB2WhateverLB3) {
   Open();
   Box("cbRwLockBits")->click();
   struct Case {
     bool lb1, lb2, lb3;
-    int instruction;
+    std::vector<int> instructions;
     uint8_t lockBits;
   };
   for (const Case& c :
-       {Case{true, true, false, 0xE3, 0x03}, Case{true, false, true, 0xE2, 0x01},
-        Case{false, true, true, 0xE1, 0x02}, Case{false, false, true, 0xE0, 0x00}}) {
+       {Case{true, true, false, {0xE1, 0xE2}, 0x03}, Case{true, false, true, {0xE1}, 0x01},
+        Case{false, true, true, {0xE2}, 0x02}, Case{false, false, true, {0xE0}, 0x00}}) {
     Chip()->SetLockBits(0);
     Chip()->ClearEvents();
     SetBoxes(c.lb1, c.lb2, c.lb3);
     Button("btnLockBits")->click();
-    EXPECT_EQ(LastLockInstruction(), c.instruction) << c.lb1 << c.lb2 << c.lb3;
+    EXPECT_EQ(LockInstructions(), c.instructions) << c.lb1 << c.lb2 << c.lb3;
     EXPECT_EQ(Chip()->LockBits(), c.lockBits) << c.lb1 << c.lb2 << c.lb3;
     EXPECT_EQ(Boxes(), (std::vector<bool>{c.lb1, c.lb2, c.lb3}));
   }

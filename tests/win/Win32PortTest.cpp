@@ -105,7 +105,7 @@ TEST_F(Win32Port, ReadWithNothingToReadWaitsTheTimeoutAndLeavesTheByte) {
   SetReadTimeout(*port, 100);
   uint8_t byte = 0x5A;
   const auto start = SystemClock::Instance().Now();
-  EXPECT_EQ(0u, port->ReadByte(&byte));
+  EXPECT_EQ(IoResult::Outcome::TimedOut, port->ReadByte(&byte).What());
   const auto waited = SystemClock::Instance().Now() - start;
   EXPECT_EQ(0x5A, byte);
   EXPECT_GE(waited, std::chrono::milliseconds(90));
@@ -118,15 +118,15 @@ TEST_F(Win32Port, AnOpeningStartsWithoutTheAnswersOfTheLastOne) {
   {
     std::unique_ptr<CommPort> port = OpenPort();
     ASSERT_NE(nullptr, port);
-    ASSERT_EQ(1u, port->WriteByte(0xAC));
-    ASSERT_EQ(1u, port->WriteByte(0x53));
+    ASSERT_TRUE(port->WriteByte(0xAC).Ok());
+    ASSERT_TRUE(port->WriteByte(0x53).Ok());
     SystemClock::Instance().SleepMs(100);  // the adapter answers both; nobody reads them
   }
   std::unique_ptr<CommPort> port = OpenPort();
   ASSERT_NE(nullptr, port);
   SetReadTimeout(*port, 100);
   uint8_t byte = 0;
-  EXPECT_EQ(0u, port->ReadByte(&byte)) << "a stale answer " << int{byte} << " was still queued";
+  EXPECT_FALSE(port->ReadByte(&byte).Ok()) << "a stale answer " << int{byte} << " was still queued";
 }
 
 TEST_F(Win32Port, TheLinkReadsTheChipsSignature) {
