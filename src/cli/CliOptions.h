@@ -17,4 +17,6 @@ struct CliOptions {
   bool quiet = false;
   bool force = false;
   bool noVerify = false;
+  // What write reads back: the pages it wrote, or the whole flash (the erase of the rest too).
+  enum class Verify { Written, Full } verify = Verify::Written;
 };

@@ -64,6 +64,9 @@ class Parser {
       options_.device = valueOf();
     } else if (name == "--write") {
       options_.lockMode = ParseLockMode(valueOf());
+    } else if (name == "--verify") {
+      options_.verify = ParseVerify(valueOf());
+      verifyGiven_ = true;
     } else if (name == "--trace" || name == "-q" || name == "--quiet" || name == "--force" ||
                name == "--no-verify") {
       if (inlineValue) Usage("option " + name + " takes no value");
@@ -80,6 +83,12 @@ class Parser {
     if (name == "-q" || name == "--quiet") options_.quiet = true;
     if (name == "--force") options_.force = true;
     if (name == "--no-verify") options_.noVerify = true;
+  }
+
+  static CliOptions::Verify ParseVerify(const std::string& text) {
+    if (text == "written") return CliOptions::Verify::Written;
+    if (text == "full") return CliOptions::Verify::Full;
+    Usage("--verify takes 'written' or 'full', not '" + text + "'");
   }
 
   static unsigned ParseLockMode(const std::string& text) {
@@ -106,9 +115,8 @@ class Parser {
     if (command == Command::None) Usage("no command given");
     if (TakesFile(command) && options_.file.empty()) Usage("the command needs a FILE");
     if (options_.lockMode && command != Command::Lock) Usage("--write belongs to the lock command");
-    if (options_.force && command != Command::Write && command != Command::Erase) {
-      Usage("--force applies to write and erase only");
-    }
+    if (verifyGiven_ && command != Command::Write) Usage("--verify belongs to the write command");
+    if (verifyGiven_ && options_.noVerify) Usage("--verify and --no-verify contradict each other");
     if (options_.noVerify && command != Command::Write && command != Command::Erase &&
         command != Command::Lock) {
       Usage("--no-verify applies to write, erase and lock --write only");
@@ -122,6 +130,7 @@ class Parser {
   const std::vector<std::string>& arguments_;
   size_t index_ = 0;
   bool commandSeen_ = false;
+  bool verifyGiven_ = false;
   CliOptions options_;
 };
 
@@ -138,7 +147,8 @@ std::string CommandLine::HelpText() {
          "Commands:\n"
          "  signature          read the three signature bytes and name the chip\n"
          "  read FILE          read the whole code memory into FILE\n"
-         "  write FILE         erase the chip, write FILE, read it back and compare\n"
+         "  write FILE         erase the chip, write the pages of FILE that hold data,\n"
+         "                     read them back and compare\n"
          "  verify FILE        compare the chip's code memory with FILE\n"
          "  erase              erase the chip (flash to FF, lock bits cleared)\n"
          "  lock               show the lock bits LB1, LB2, LB3\n"
@@ -146,13 +156,17 @@ std::string CommandLine::HelpText() {
          "                     bit 2 LB3 (3: no programming, no reading back)\n"
          "\n"
          "FILE ending in .hex or .ihx is Intel HEX; any other name is a raw image.\n"
+         "Every command reads the signature first and stops when it names no known chip.\n"
          "\n"
          "Options:\n"
          "  -p, --port PORT    COM1 to COM8 (or 1 to 8), a device path such as\n"
          "                     /dev/ttyUSB0, or sim, sim:AT89S51, sim:AT89S52 (default COM1;\n"
          "                     COMn is the device in ISP89_COM<n>, else /dev/ttyS<n-1>)\n"
          "  -d, --device DEV   AT89S51 or AT89S52 (default: the chip the signature names)\n"
-         "  --force            write or erase even when the signature is not the device's\n"
+         "  --force            go on when the signature names no known chip or not the\n"
+         "                     device's, and read a chip whose read-out protection is on\n"
+         "  --verify full      after write, read back the whole flash, not only the pages\n"
+         "                     written (this also checks that the rest was erased)\n"
          "  --no-verify        skip the read-back after write, erase or lock --write\n"
          "  --trace            leave readed_memory.bin / writed_memory.bin in this folder\n"
          "  -q, --quiet        no progress and no messages but errors and results\n"

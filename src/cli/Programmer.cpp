@@ -7,10 +7,14 @@
 #include "cli/FixedPortOpener.h"
 #include "cli/PortChoice.h"
 #include "image/ImageFile.h"
+#include "image/TraceFile.h"
 
 namespace {
 
 using Command = CliOptions::Command;
+constexpr uint32_t kPageSize = ProgrammingSession::kPageSize;
+constexpr uint32_t kImageSize = 8192;  // both chips are handled as 8 KB
+constexpr int8_t kLB2 = 0x02;
 
 std::string Hex(uint32_t value, int digits) {
   char text[16];
@@ -18,13 +22,21 @@ std::string Hex(uint32_t value, int digits) {
   return text;
 }
 
+std::string Count(size_t count, const std::string& thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 // Ends the progress display on every way out of a transfer.
 class ProgressScope {
  public:
   ProgressScope(ProgressReporter& progress, const std::string& label) : progress_(progress) {
     progress_.Begin(label);
+    progress_.Notify(0, ProcessListener::NOTIFY_PROGRESS);
   }
   ~ProgressScope() { progress_.End(); }
+  void Done(size_t done, size_t total) {
+    progress_.Notify(static_cast<int>(done * 100 / total), ProcessListener::NOTIFY_PROGRESS);
+  }
 
  private:
   ProgressReporter& progress_;
@@ -42,50 +54,52 @@ Programmer::Programmer(const CliOptions& options, PortOpener& opener, Clock& clo
     fixedOpener_ = std::make_unique<FixedPortOpener>(opener, port.Target());
     serial_ = std::make_unique<TSerial>(1, *fixedOpener_);
   }
-  const ChipCatalog::Chip* named = ChipCatalog::FindByName(options.device);
-  UseChip(named ? *named : ChipCatalog::Chips().front());
 }
 
 Programmer::~Programmer() = default;
-
-void Programmer::UseChip(const ChipCatalog::Chip& chip) {
-  if (chip_ == &chip) return;
-  chip_ = &chip;
-  device_ = chip.create(serial_.get(), clock_);
-  device_->SetListener(&progress_);
-  device_->SetTraceFiles(options_.trace);
-}
 
 void Programmer::Note(const std::string& text) const {
   if (!options_.quiet) out_ << text << '\n' << std::flush;
 }
 
+// What can be checked without the chip is checked before the session starts, so that a bad
+// file or folder leaves the chip untouched.
 void Programmer::Run() {
+  if (options_.command == Command::None) throw CliError(CliError::kUsage, "no command given");
+  if (options_.command == Command::Read) CheckOutputFolder();
+  const bool takesImage = options_.command == Command::Write || options_.command == Command::Verify;
+  const Buffer image = takesImage ? LoadInput() : Buffer(0);
+  ProgrammingSession session(*serial_, clock_);
   // Said after the command, whether it succeeded or not: slow exchanges explain both.
   struct LatencyNote {
     const Programmer& programmer;
-    ~LatencyNote() { programmer.NoteSlowExchanges(); }
-  } latencyNote{*this};
+    const ProgrammingSession& session;
+    ~LatencyNote() { programmer.NoteSlowExchanges(session.LockStepTiming()); }
+  } latencyNote{*this, session};
+  RunCommand(session, image);
+}
+
+void Programmer::RunCommand(ProgrammingSession& session, const Buffer& image) {
+  const int32_t word = session.ReadSignature();
+  if (options_.command == Command::Signature) return Signature(word);
+  Identify(word);
   switch (options_.command) {
-    case Command::Signature:
-      return Signature();
     case Command::Read:
-      return Read();
+      return Read(session);
     case Command::Write:
-      return Write();
+      return Write(session, image);
     case Command::Verify:
-      return Verify();
+      return Verify(session, image);
     case Command::Erase:
-      return Erase();
+      return Erase(session);
     case Command::Lock:
-      return Lock();
+      return Lock(session);
     default:
       throw CliError(CliError::kUsage, "no command given");
   }
 }
 
-void Programmer::Signature() {
-  int32_t word = device_->ReadSignature();
+void Programmer::Signature(int32_t word) {
   const ChipCatalog::Chip* chip = ChipCatalog::FindBySignature(word);
   const std::string bytes = ChipCatalog::SignatureText(word);
   out_ << "signature " << bytes << ": " << (chip ? chip->name : "unknown chip") << '\n';
@@ -95,30 +109,60 @@ void Programmer::Signature() {
   }
 }
 
-void Programmer::Identify(bool guard) {
+void Programmer::Identify(int32_t word) {
   const ChipCatalog::Chip* chosen = ChipCatalog::FindByName(options_.device);
-  if (chosen && !guard) return;
-  int32_t word = device_->ReadSignature();
   const ChipCatalog::Chip* found = ChipCatalog::FindBySignature(word);
+  if (found && (!chosen || found == chosen)) {
+    chip_ = found;
+    return;
+  }
+  // Unknown, the 8 KB chip is the safe guess: it covers the smaller one's addresses too.
+  const ChipCatalog::Chip& fallback = chosen ? *chosen : ChipCatalog::Chips().back();
   const std::string bytes = ChipCatalog::SignatureText(word);
-  if (found && (!chosen || found == chosen)) return UseChip(*found);
-  const ChipCatalog::Chip& fallback = chosen ? *chosen : *chip_;
   std::string problem =
       found
           ? "the target's signature " + bytes + " is the " + found->name + "'s, not the " +
                 fallback.name + "'s (" + ChipCatalog::SignatureText(fallback.SignatureWord()) + ")"
           : "the target's signature reads " + bytes + ": " + ChipCatalog::ExplainUnknown(word);
-  if (guard && !options_.force) {
+  if (!options_.force) {
     throw CliError(CliError::kFailed,
                    problem + (found ? "; choose -d " + std::string(found->name) : std::string()) +
                        "; --force goes on anyway");
   }
   notes_ << "warning: " << problem << "; going on as the " << fallback.name << '\n';
-  UseChip(fallback);
+  chip_ = &fallback;
+}
+
+// With lock bit 2 programmed the chip answers FF to every read: a file of it is no backup.
+void Programmer::CheckReadable(ProgrammingSession& session) {
+  if ((session.ReadLockBits() & kLB2) == 0) return;
+  const std::string problem = "the " + std::string(chip_->name) +
+                              "'s read-out protection is on (lock bit 2 programmed): it reads "
+                              "back as FF, which is no copy of its flash";
+  if (!options_.force) {
+    throw CliError(CliError::kFailed, problem +
+                                          "; only a chip erase clears it, together with the "
+                                          "flash; --force reads anyway");
+  }
+  notes_ << "warning: " << problem << '\n';
+}
+
+void Programmer::CheckOutputFolder() const {
+  namespace fs = std::filesystem;
+  fs::path target(options_.file);
+  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::error_code error;
+  if (fs::is_directory(target, error)) {
+    throw CliError(CliError::kUsage, options_.file + " is a folder; name a file to write");
+  }
+  if (!fs::is_directory(folder, error)) {
+    throw CliError(CliError::kUsage,
+                   "cannot save " + options_.file + ": there is no folder " + folder.string());
+  }
 }
 
 Buffer Programmer::LoadInput() const {
-  Buffer image(device_->GetMemorySize());
+  Buffer image(kImageSize);
   ImageFile::LoadResult result;
   try {
     result = ImageFile::Load(options_.file, image);
@@ -147,88 +191,157 @@ void Programmer::CheckFitsFlash(const Buffer& image) const {
   }
 }
 
-void Programmer::ReadBack(const std::string& label) {
-  ProgressScope scope(progress_, label);
-  device_->ReadMemory();
+std::vector<uint8_t> Programmer::FlashPages() const {
+  std::vector<uint8_t> pages;
+  for (uint32_t page = 0; page < chip_->flashSize / kPageSize; ++page) {
+    pages.push_back(static_cast<uint8_t>(page));
+  }
+  return pages;
 }
 
-void Programmer::Compare(const Buffer& expected, const std::string& what,
+// The erase leaves every page FF: only a page with another byte needs writing.
+std::vector<uint8_t> Programmer::PagesWithData(const Buffer& image) const {
+  std::vector<uint8_t> pages;
+  for (uint8_t page : FlashPages()) {
+    const uint8_t* bytes = &image[page * kPageSize];
+    for (uint32_t j = 0; j < kPageSize; ++j) {
+      if (bytes[j] != Buffer::kErased) {
+        pages.push_back(page);
+        break;
+      }
+    }
+  }
+  return pages;
+}
+
+void Programmer::ReadPages(ProgrammingSession& session, const std::vector<uint8_t>& pages,
+                           Buffer& into, const std::string& label) {
+  if (pages.empty()) return;
+  TraceFile trace(TraceFile::kReadName, options_.trace);
+  std::vector<uint8_t> bytes(pages.size() * kPageSize);
+  ProgressScope progress(progress_, label);
+  session.ReadPagesStreamed(pages, bytes.data(), trace,
+                            [&](size_t done) { progress.Done(done + 1, pages.size()); });
+  for (size_t i = 0; i < pages.size(); ++i) {
+    std::copy_n(&bytes[i * kPageSize], kPageSize, &into[pages[i] * kPageSize]);
+  }
+}
+
+void Programmer::WritePages(ProgrammingSession& session, const std::vector<uint8_t>& pages,
+                            const Buffer& image) {
+  if (pages.empty()) return;
+  TraceFile trace(TraceFile::kWriteName, options_.trace);
+  ProgressScope progress(progress_, "writing");
+  for (size_t i = 0; i < pages.size(); ++i) {
+    session.WritePage(pages[i], &image[pages[i] * kPageSize], trace);
+    progress.Done(i + 1, pages.size());
+  }
+}
+
+void Programmer::Compare(const Buffer& actual, const Buffer& expected,
+                         const std::vector<uint8_t>& pages, const std::string& what,
                          const std::string& check) const {
-  const Buffer& actual = *device_->GetReadImage();
   uint32_t differing = 0, first = 0;
-  for (uint32_t a = 0; a < chip_->flashSize; ++a) {
-    if (actual[a] == expected[a]) continue;
-    if (differing++ == 0) first = a;
+  for (uint8_t page : pages) {
+    for (uint32_t a = page * kPageSize; a < (page + 1u) * kPageSize; ++a) {
+      if (actual[a] == expected[a]) continue;
+      if (differing++ == 0) first = a;
+    }
   }
   if (differing == 0) return;
   throw CliError(CliError::kFailed, check + " failed: " + std::to_string(differing) + " of " +
-                                        std::to_string(chip_->flashSize) +
+                                        std::to_string(pages.size() * kPageSize) +
                                         " bytes differ; the first at " + Hex(first, 4) + ": chip " +
                                         Hex(actual[first], 2) + ", " + what + " " +
                                         Hex(expected[first], 2));
 }
 
-void Programmer::Read() {
-  namespace fs = std::filesystem;
-  fs::path target(options_.file);
-  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  std::error_code error;
-  if (fs::is_directory(target, error)) {
-    throw CliError(CliError::kUsage, options_.file + " is a folder; name a file to write");
-  }
-  if (!fs::is_directory(folder, error)) {
-    throw CliError(CliError::kUsage,
-                   "cannot save " + options_.file + ": there is no folder " + folder.string());
-  }
-  ReadBack("reading");
-  ImageFile::Save(options_.file, *device_->GetReadImage());
-  Note("read " + std::to_string(device_->GetMemorySize()) + " bytes from the " + chip_->name +
-       " into " + options_.file);
+void Programmer::Read(ProgrammingSession& session) {
+  CheckReadable(session);
+  Buffer image(kImageSize);
+  ReadPages(session, FlashPages(), image, "reading");
+  // A 4 KB chip ignores A12: its upper half reads as a copy of the lower.
+  for (uint32_t a = chip_->flashSize; a < image.Size(); ++a) image[a] = image[a % chip_->flashSize];
+  session.Close();
+  ImageFile::Save(options_.file, image);
+  Note("read " + std::to_string(image.Size()) + " bytes from the " + chip_->name + " into " +
+       options_.file);
 }
 
-void Programmer::Write() {
-  Buffer image = LoadInput();
-  Identify(true);
+void Programmer::Write(ProgrammingSession& session, const Buffer& image) {
   CheckFitsFlash(image);
-  {
-    ProgressScope scope(progress_, "writing");
-    device_->WriteMemory(image);
-  }
+  const std::vector<uint8_t> written = PagesWithData(image);
+  session.ChipErase();
+  WritePages(session, written, image);
+  const std::string done = "wrote " + options_.file + " to the " + chip_->name + ": " +
+                           Count(written.size(), "page") + " written";
   if (options_.noVerify) {
-    return Note("wrote " + options_.file + " to the " + chip_->name + " (not verified)");
+    // The answers of the last bytes prove they reached the chip before the session ends.
+    session.CollectAnswers();
+    return Note(done + ", not verified");
   }
-  ReadBack("verifying");
-  Compare(image, options_.file, "verify");
-  Note("wrote " + options_.file + " to the " + chip_->name + " and verified " +
-       std::to_string(chip_->flashSize) + " bytes");
+  const bool full = options_.verify == CliOptions::Verify::Full;
+  const std::vector<uint8_t> checked = full ? FlashPages() : written;
+  Buffer chip(kImageSize);
+  ReadPages(session, checked, chip, "verifying");
+  Compare(chip, image, checked, options_.file, "verify");
+  if (written.empty() && !full) {
+    session.CollectAnswers();
+    return Note(options_.file + " is blank (all FF): the " + chip_->name +
+                " was erased and no page written");
+  }
+  Note(done + (full ? ", all " : ", ") + Count(checked.size(), "page") + " verified");
 }
 
-void Programmer::Verify() {
-  Buffer image = LoadInput();
-  Identify(false);
+void Programmer::Verify(ProgrammingSession& session, const Buffer& image) {
   CheckFitsFlash(image);
-  ReadBack("verifying");
-  Compare(image, options_.file, "verify");
+  Buffer chip(kImageSize);
+  ReadPages(session, FlashPages(), chip, "verifying");
+  Compare(chip, image, FlashPages(), options_.file, "verify");
   Note(options_.file + " matches the " + chip_->name + "'s flash (" +
        std::to_string(chip_->flashSize) + " bytes)");
 }
 
-void Programmer::Erase() {
-  Identify(true);
-  device_->Erase();
-  if (options_.noVerify) return Note("erased the " + std::string(chip_->name) + " (not checked)");
-  ReadBack("blank check");
-  Compare(Buffer(device_->GetMemorySize()), "erased", "blank check");
+void Programmer::Erase(ProgrammingSession& session) {
+  session.ChipErase();
+  if (options_.noVerify) {
+    session.CollectAnswers();
+    return Note("erased the " + std::string(chip_->name) + " (not checked)");
+  }
+  Buffer chip(kImageSize);
+  ReadPages(session, FlashPages(), chip, "blank check");
+  Compare(chip, Buffer(kImageSize), FlashPages(), "erased", "blank check");
   Note("erased the " + std::string(chip_->name) + " (blank check passed)");
+}
+
+std::string Programmer::LockText(int8_t bits) const {
+  return "LB1=" + std::to_string(bits & 1) + " LB2=" + std::to_string((bits >> 1) & 1) +
+         " LB3=" + std::to_string((bits >> 2) & 1);
+}
+
+void Programmer::Lock(ProgrammingSession& session) {
+  if (!options_.lockMode) {
+    out_ << LockText(session.ReadLockBits()) << '\n';
+    return;
+  }
+  const unsigned mode = *options_.lockMode;
+  session.WriteLockBits(static_cast<unsigned char>(mode));
+  if (options_.noVerify) return Note("wrote lock mode " + std::to_string(mode) + " (not checked)");
+  int8_t bits = session.ReadLockBits();
+  if ((static_cast<unsigned>(bits) & mode) != mode) {
+    throw CliError(CliError::kFailed, "the lock bits did not take: asked for mode " +
+                                          std::to_string(mode) + ", the chip reads " +
+                                          LockText(bits));
+  }
+  out_ << LockText(bits) << '\n';
 }
 
 // A lock-step exchange (a byte out, its answer back) takes two byte times, 4.17 ms at
 // 4800 baud. Much longer means the answers are held back on their way: a USB-serial
 // adapter's latency timer, which can be lowered.
-void Programmer::NoteSlowExchanges() const {
+void Programmer::NoteSlowExchanges(const ProgrammingSession::ExchangeTiming& timing) const {
   constexpr double kLockStepMs = 2 * 10 * 1000.0 / 4800;
   constexpr uint64_t kEnoughToTell = 8;
-  const AT89S5X::ExchangeTiming& timing = device_->LockStepTiming();
   if (timing.count < kEnoughToTell) return;
   const double averageMs =
       std::chrono::duration<double, std::milli>(timing.total).count() / timing.count;
@@ -244,26 +357,4 @@ void Programmer::NoteSlowExchanges() const {
             "adapter also: echo 1 > /sys/bus/usb-serial/devices/ttyUSB0/latency_timer); on "
             "Windows, Device Manager, the port's Properties, Port Settings, Advanced, Latency "
             "Timer (msec) 1\n";
-}
-
-std::string Programmer::LockText(int8_t bits) const {
-  return "LB1=" + std::to_string(bits & 1) + " LB2=" + std::to_string((bits >> 1) & 1) +
-         " LB3=" + std::to_string((bits >> 2) & 1);
-}
-
-void Programmer::Lock() {
-  if (!options_.lockMode) {
-    out_ << LockText(device_->ReadLockBits()) << '\n';
-    return;
-  }
-  const unsigned mode = *options_.lockMode;
-  device_->WriteLockBits(static_cast<unsigned char>(mode));
-  if (options_.noVerify) return Note("wrote lock mode " + std::to_string(mode) + " (not checked)");
-  int8_t bits = device_->ReadLockBits();
-  if ((static_cast<unsigned>(bits) & mode) != mode) {
-    throw CliError(CliError::kFailed, "the lock bits did not take: asked for mode " +
-                                          std::to_string(mode) + ", the chip reads " +
-                                          LockText(bits));
-  }
-  out_ << LockText(bits) << '\n';
 }

@@ -10,8 +10,8 @@
 #include "serial/TSerial.h"
 
 // An AT89S5x on the serial-to-SPI adapter. Every public operation is a whole cycle with the
-// target: open the link, pulse reset through RTS, Programming Enable, the instructions, close.
-// Each byte written is answered by one byte; an exchange is a write followed by a read.
+// target, one ProgrammingSession: open the link, pulse reset through RTS, Programming Enable,
+// the instructions, close. Each byte written is answered by one byte.
 //
 // Failures throw Exception: the port cannot be opened or goes away, the adapter does not
 // answer, the line only echoes, the target does not enter programming mode. The link is then
@@ -44,33 +44,14 @@ class AT89S5X {
   // Chip Erase alone: flash to FF, lock bits cleared.
   void Erase();
 
-  // How long the exchanges that wait for their answer took, in all: far more than two byte
-  // times each means the answers are held back on their way (a USB adapter's latency).
-  struct ExchangeTiming {
-    uint64_t count = 0;
-    std::chrono::nanoseconds total{0};
-  };
-  const ExchangeTiming& LockStepTiming() const { return lockStepTiming; }
-
  protected:
   AT89S5X(TSerial* serial, Clock& clock);
   // Called by each variant's constructor, once GetMemorySize() answers for it.
   void SetUpMemory();
 
  private:
-  class LinkSession;
+  static constexpr uint32_t kPageSize = 256;
 
-  enum class Direction { Reading, Writing };
-
-  void ProgramEnable();
-  void ChipErase();
-  void WriteLockBitsInstruction(uint8_t instruction);
-  // A byte that did not move, as the user's message.
-  [[noreturn]] void FailOn(const IoResult& result, Direction direction) const;
-  void Send(uint8_t byte);
-  uint8_t Exchange(uint8_t byte);
-  uint8_t ReadAnswer();
-  void Wait(uint32_t ms) { clock.SleepMs(ms); }
   int ProgressAfterPage(uint32_t page, float step) const;
   void Report(int value, int kind);
 
@@ -80,5 +61,4 @@ class AT89S5X {
   uint32_t pageCount = 0;
   Clock& clock;
   bool traceFiles = true;
-  ExchangeTiming lockStepTiming;
 };

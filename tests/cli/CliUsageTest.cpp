@@ -38,7 +38,8 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"read", "a.bin", "b.bin"}, "unexpected argument 'b.bin'"},
       {{"lock", "--write", "8"}, "lock mode '8' is not 0 to 7"},
       {{"read", "a.bin", "--write", "1"}, "--write belongs to the lock command"},
-      {{"--force", "read", "a.bin"}, "--force applies to write and erase only"},
+      {{"--verify", "full", "verify", "a.bin"}, "--verify belongs to the write command"},
+      {{"--verify", "all", "write", "a.bin"}, "--verify takes 'written' or 'full', not 'all'"},
       {{"--no-verify", "verify", "a.bin"}, "--no-verify applies to write, erase"},
       {{"--trace=yes", "read", "a.bin"}, "option --trace takes no value"},
   };

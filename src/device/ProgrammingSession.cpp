@@ -1,0 +1,214 @@
+#include "device/ProgrammingSession.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Exception.h"
+
+namespace {
+
+constexpr uint8_t kProgrammingEnableEcho = 0x69;
+
+std::string Hex(uint8_t byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte);
+  return text;
+}
+
+}  // namespace
+
+ProgrammingSession::ProgrammingSession(TSerial& serial, Clock& clock, uint32_t queueBytes)
+    : serial_(serial), clock_(clock) {
+  serial_.Open();
+  try {
+    if (queueBytes != 0) serial_.SetQueueSizes(queueBytes, queueBytes);
+    ProgramEnable();
+  } catch (...) {
+    serial_.Close();
+    throw;
+  }
+}
+
+ProgrammingSession::~ProgrammingSession() { Close(); }
+
+void ProgrammingSession::Close() { serial_.Close(); }
+
+// Reset pulse on RTS, then Programming Enable; the target answers 69 to the fourth byte when
+// it entered programming mode.
+void ProgrammingSession::ProgramEnable() {
+  serial_.SetRts(false);
+  Wait(600);
+  serial_.SetRts(true);
+  Wait(600);
+  // Answers of an earlier operation may still have been on their way when it closed the
+  // port; they have all arrived by now and must not pass for the target's.
+  serial_.PurgeInput();
+  owed_ = 0;
+  const uint8_t enable[] = {0xAC, 0x53, 0x00, kProgrammingEnableEcho};
+  uint8_t answers[4];
+  for (size_t i = 0; i < 4; ++i) answers[i] = Exchange(enable[i]);
+  if (std::equal(answers, answers + 4, enable)) {
+    throw Exception(serial_.OpenedName() +
+                    ": the line echoes every byte (AC 53 00 69 came back as sent): a loopback, "
+                    "or an adapter that is not passing bytes to a target; check the adapter "
+                    "and its cable to the target");
+  }
+  if (answers[3] != kProgrammingEnableEcho) {
+    throw Exception("the target did not enter programming mode (expected 69, got " +
+                    Hex(answers[3]) + "); check the adapter, the target's power and its clock");
+  }
+  Wait(600);
+}
+
+int32_t ProgrammingSession::ReadSignature() {
+  CollectAnswers();
+  int32_t word = 0;
+  for (uint8_t address : {0x00, 0x01, 0x02}) {
+    Exchange(0x28);
+    Exchange(address);
+    Exchange(0x00);
+    word |= static_cast<int32_t>(Exchange(0x00)) << (8 * address);
+  }
+  return word;
+}
+
+int8_t ProgrammingSession::ReadLockBits() {
+  CollectAnswers();
+  Exchange(0x24);
+  Exchange(0x00);
+  Exchange(0x00);
+  int8_t answer = static_cast<int8_t>(Exchange(0x00));
+  // The fourth answer carries LB1-LB3 in bits 2-4; the arithmetic shift moves them to 0-2.
+  return static_cast<int8_t>(answer >> 2);
+}
+
+// Write Lock Bits is AC, 1110 00 B1 B2, 00, 00, where B1 B2 = 01, 10, 11 program LB1, LB2,
+// LB3: one instruction for each bit, LB1 first, as a lock mode is reached step by step.
+void ProgrammingSession::WriteLockBits(unsigned char mode) {
+  CollectAnswers();
+  std::vector<uint8_t> instructions;
+  for (uint8_t bit = 0; bit < 3; ++bit) {
+    if (mode & (1u << bit)) instructions.push_back(static_cast<uint8_t>(0xE1 + bit));
+  }
+  if (instructions.empty()) instructions.push_back(0xE0);  // programs nothing
+  for (uint8_t instruction : instructions) WriteLockBitsInstruction(instruction);
+}
+
+void ProgrammingSession::WriteLockBitsInstruction(uint8_t instruction) {
+  const uint8_t bytes[] = {0xAC, instruction, 0x00, 0x00};
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    Send(bytes[i]);
+    Wait(2);
+    Receive();
+    if (i + 1 < sizeof bytes) Wait(2);
+  }
+}
+
+void ProgrammingSession::ChipErase() {
+  Wait(1000);
+  for (uint8_t byte : {0xAC, 0x80, 0x00, 0xAC}) Send(byte);
+  Wait(1000);
+}
+
+void ProgrammingSession::ReadPageChained(uint8_t page, uint8_t* into, TraceFile& trace) {
+  Exchange(0x30);
+  Exchange(page);
+  uint8_t exchange = 0x00;
+  for (uint32_t j = 0; j < kPageSize; ++j) {
+    exchange = Exchange(exchange);
+    trace.Append(exchange);
+    into[j] = exchange;
+  }
+}
+
+void ProgrammingSession::ReadPagesStreamed(const std::vector<uint8_t>& pages, uint8_t* into,
+                                           TraceFile& trace,
+                                           const std::function<void(size_t)>& pageDone) {
+  constexpr size_t kInstruction = 2 + kPageSize;
+  std::vector<uint8_t> bytes(pages.size() * kInstruction, 0x00);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    bytes[i * kInstruction] = 0x30;
+    bytes[i * kInstruction + 1] = pages[i];
+  }
+  Stream(bytes, [&](size_t index, uint8_t answer) {
+    const size_t page = index / kInstruction, offset = index % kInstruction;
+    if (offset < 2) return;  // the answers to 30 and the page number mean nothing
+    into[page * kPageSize + offset - 2] = answer;
+    trace.Append(answer);
+    if (offset + 1 == kInstruction && pageDone) pageDone(page);
+  });
+}
+
+void ProgrammingSession::WritePage(uint8_t page, const uint8_t* bytes, TraceFile& trace) {
+  Send(0x50);
+  Receive();
+  Send(page);
+  Receive();
+  for (uint32_t j = 0; j < kPageSize; ++j) {
+    trace.Append(bytes[j]);
+    Wait(1);
+    Send(bytes[j]);
+    Wait(1);
+    Receive();
+  }
+}
+
+void ProgrammingSession::CollectAnswers() {
+  while (owed_ > 0) Receive();
+}
+
+void ProgrammingSession::Stream(const std::vector<uint8_t>& bytes,
+                                const std::function<void(size_t, uint8_t)>& take) {
+  size_t unwanted = owed_, sent = 0, taken = 0;
+  while (taken < bytes.size()) {
+    while (sent < bytes.size() && owed_ < kStreamDepth) Send(bytes[sent++]);
+    uint8_t answer = Receive();
+    if (unwanted > 0) {
+      --unwanted;
+      continue;
+    }
+    take(taken++, answer);
+  }
+}
+
+void ProgrammingSession::Send(uint8_t byte) {
+  IoResult result = serial_.WriteByte(byte);
+  if (!result.Ok()) FailOn(result, Direction::Writing);
+  ++owed_;
+}
+
+uint8_t ProgrammingSession::Receive() {
+  uint8_t answer = 0;
+  IoResult result = serial_.ReadByte(&answer);
+  if (!result.Ok()) FailOn(result, Direction::Reading);
+  --owed_;
+  return answer;
+}
+
+// Writes a byte and reads one answer: its own when nothing else was owed.
+uint8_t ProgrammingSession::Exchange(uint8_t byte) {
+  const bool lockStep = owed_ == 0;
+  const std::chrono::nanoseconds start = clock_.Now();
+  Send(byte);
+  uint8_t answer = Receive();
+  if (lockStep) {
+    ++lockStepTiming_.count;
+    lockStepTiming_.total += clock_.Now() - start;
+  }
+  return answer;
+}
+
+void ProgrammingSession::FailOn(const IoResult& result, Direction direction) const {
+  const std::string& port = serial_.OpenedName();
+  if (result.What() == IoResult::Outcome::Failed) {
+    throw Exception(port + ": the port went away (USB adapter unplugged?): " + result.Reason());
+  }
+  if (direction == Direction::Reading) {
+    throw Exception(port +
+                    ": the programmer did not answer (no byte within the read time-out); "
+                    "check that the adapter is on this port and powered");
+  }
+  throw Exception(port +
+                  ": the port did not send a byte within the write time-out; check that the "
+                  "adapter is connected and that nothing else holds the line");
+}

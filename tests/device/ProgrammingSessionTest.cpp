@@ -1,0 +1,128 @@
+// One programming session running several instructions: its bytes on the wire, and answers
+// matched to their bytes when bytes go out ahead of them, on lines that keep real time.
+
+#include "device/ProgrammingSession.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "device/DeviceBench.h"
+#include "platform/Exception.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string Repeat(const std::string& bytes, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += " " + bytes;
+  return text;
+}
+
+std::vector<uint8_t> PageOf(const std::vector<uint8_t>& flash, uint8_t page) {
+  return std::vector<uint8_t>(flash.begin() + page * 256, flash.begin() + (page + 1) * 256);
+}
+
+std::vector<uint8_t> Pattern() {
+  std::vector<uint8_t> bytes(8192);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 5 + (i >> 8));
+  return bytes;
+}
+
+// Reset and Programming Enable once; the streamed read sends 30, the page and 256 clocking
+// bytes of 00 for each page, whatever the answers are.
+TEST(ProgrammingSessionWire, OneEnableThenEachInstructionInTurn) {
+  DeviceBench bench;
+  bench.chip->SetFlash(Pattern());
+  TraceFile noTrace("", false);
+  std::vector<uint8_t> pages(2 * 256);
+  {
+    ProgrammingSession session(bench.serial, bench.clock);
+    EXPECT_EQ(session.ReadSignature(), 0x06521E);
+    EXPECT_EQ(session.ReadLockBits(), 0);
+    session.ReadPagesStreamed({0x03, 0x1F}, pages.data(), noTrace, nullptr);
+  }
+  EXPECT_EQ(bench.Wire(), EnableOnWire() + " 28 00 00 00 28 01 00 00 28 02 00 00 24 00 00 00" +
+                              " 30 03" + Repeat("00", 256) + " 30 1F" + Repeat("00", 256));
+  EXPECT_EQ(std::vector<uint8_t>(pages.begin(), pages.begin() + 256), PageOf(Pattern(), 0x03));
+  EXPECT_EQ(std::vector<uint8_t>(pages.begin() + 256, pages.end()), PageOf(Pattern(), 0x1F));
+  EXPECT_FALSE(bench.serial.IsOpen());
+}
+
+// Chip Erase and page writes leave answers owed; the read that follows in the same session
+// must drop exactly those and take its own, on any line.
+TEST(ProgrammingSessionAnswers, AReadAfterWritesTakesItsOwnAnswersInOrder) {
+  SimLine::Options paced;
+  paced.baudRate = 4800;
+  SimLine::Options latency = paced;
+  latency.latency = std::chrono::milliseconds(16);
+  for (const SimLine::Options& line : {SimLine::Options(), paced, latency}) {
+    DeviceBench bench(line);
+    TraceFile noTrace("", false);
+    const std::vector<uint8_t> flash = Pattern();
+    ProgrammingSession session(bench.serial, bench.clock);
+    session.ChipErase();
+    for (uint8_t page : {0x00, 0x07}) session.WritePage(page, &flash[page * 256], noTrace);
+    std::vector<uint8_t> back(3 * 256);
+    session.ReadPagesStreamed({0x07, 0x00, 0x08}, back.data(), noTrace, nullptr);
+    EXPECT_EQ(PageOf(back, 0), PageOf(flash, 0x07)) << "baud " << line.baudRate;
+    EXPECT_EQ(PageOf(back, 1), PageOf(flash, 0x00)) << "baud " << line.baudRate;
+    EXPECT_EQ(PageOf(back, 2), std::vector<uint8_t>(256, 0xFF)) << "baud " << line.baudRate;
+    EXPECT_EQ(session.ReadSignature(), 0x06521E) << "baud " << line.baudRate;
+  }
+}
+
+std::string FailureOf(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const Exception& failure) {
+    return failure.what();
+  }
+  return "no failure";
+}
+
+// A lost answer is a missing answer, never the next byte's taken in its place: the adapter
+// goes silent, or its buffer overflows because its SPI transfer lags behind the line.
+TEST(ProgrammingSessionAnswers, ALostAnswerFailsTheRead) {
+  SimLine::Options slowAdapter;
+  slowAdapter.baudRate = 4800;
+  slowAdapter.adapterBuffer = 2;
+  slowAdapter.spiTransfer = std::chrono::milliseconds(5);
+  for (bool silent : {true, false}) {
+    DeviceBench bench(silent ? SimLine::Options() : slowAdapter);
+    if (silent) bench.chip->SetSilenceAfter(4 + 2 + 100);
+    TraceFile noTrace("", false);
+    std::vector<uint8_t> back(256);
+    std::string failure = FailureOf([&] {
+      ProgrammingSession session(bench.serial, bench.clock);
+      session.ReadPagesStreamed({0x01}, back.data(), noTrace, nullptr);
+    });
+    EXPECT_THAT(failure, HasSubstr("COM1: the programmer did not answer")) << silent;
+    EXPECT_FALSE(bench.serial.IsOpen());
+    if (!silent) {
+      EXPECT_GT(bench.opener.Line().LostBytes(), 0u);
+    }
+  }
+}
+
+// Four bytes in flight fill the line both ways and fit the smallest adapter buffer.
+TEST(ProgrammingSessionAnswers, FourInFlightNeverOverflowTheAdapter) {
+  SimLine::Options tiny;
+  tiny.baudRate = 4800;
+  tiny.adapterBuffer = 1;
+  DeviceBench bench(tiny);
+  bench.chip->SetFlash(Pattern());
+  TraceFile noTrace("", false);
+  std::vector<uint8_t> pages;
+  for (uint8_t page = 0; page < 32; ++page) pages.push_back(page);
+  std::vector<uint8_t> back(8192);
+  ProgrammingSession session(bench.serial, bench.clock);
+  const auto start = bench.clock.Now();
+  session.ReadPagesStreamed(pages, back.data(), noTrace, nullptr);
+  const double seconds = std::chrono::duration<double>(bench.clock.Now() - start).count();
+  EXPECT_EQ(back, Pattern());
+  EXPECT_EQ(bench.opener.Line().LostBytes(), 0u);
+  EXPECT_LT(seconds, 32 * 258 * 10 / 4800.0 * 1.01) << "the line was not kept full";
+}
+
+}  // namespace
