@@ -342,7 +342,7 @@ void Programmer::Lock(ProgrammingSession& session) {
 void Programmer::NoteSlowExchanges(const ProgrammingSession::ExchangeTiming& timing) const {
   constexpr double kLockStepMs = 2 * 10 * 1000.0 / 4800;
   constexpr uint64_t kEnoughToTell = 8;
-  if (timing.count < kEnoughToTell) return;
+  if (options_.quiet || timing.count < kEnoughToTell) return;
   const double averageMs =
       std::chrono::duration<double, std::milli>(timing.total).count() / timing.count;
   if (averageMs <= 2 * kLockStepMs) return;

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/inotify.h>
 #include <sys/ioctl.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -107,12 +109,14 @@ void PtySimServer::OpenPseudoTerminal() {
 // Every close of the terminal is a moment a client may have gone without releasing it.
 // Without inotify the server still serves; only a killed client's hold then stays.
 void PtySimServer::WatchClients() {
+#ifdef __linux__
   clientWatch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (clientWatch_ < 0) return;
   if (inotify_add_watch(clientWatch_, slavePath_.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
     close(clientWatch_);
     clientWatch_ = -1;
   }
+#endif
 }
 
 void PtySimServer::Stop() {

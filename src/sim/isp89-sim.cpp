@@ -213,6 +213,10 @@ int Run(const std::vector<std::string>& args) {
             << server.SlavePath() << "; stop with Ctrl-C\n";
   ServeUntilStopped(options, *chip, stops);
   server.Stop();
+  if (server.LostBytes() > 0) {
+    std::cerr << "isp89-sim: " << server.LostBytes()
+              << " bytes were lost in the adapter's full receive buffer\n";
+  }
   return 0;
 }
 

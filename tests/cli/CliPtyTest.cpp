@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "SimProcess.h"
 #include "device/ScratchFolder.h"
 #include "image/IntelHexReader.h"
 #include "platform/NativePort.h"
@@ -26,41 +26,6 @@ const char kBlink[] =
     ":100030007581307590FFB29012004080F900000089\n"
     ":090040007FFA7EFADEFEDFFA22EF\n"
     ":00000001FF\n";
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Cli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), ISP89_CLI_PATH);
-  ChildProcess cli(arguments);
-  Outcome outcome;
-  outcome.status = cli.Wait();
-  outcome.out = cli.Out();
-  outcome.err = cli.Err();
-  return outcome;
-}
-
-// isp89-sim started with `options`; Port() is the path it printed first.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> options) {
-    options.insert(options.begin(), ISP89_SIM_PATH);
-    process_ = std::make_unique<ChildProcess>(options);
-    port_ = process_->ReadLine(milliseconds(5000));
-  }
-  const std::string& Port() const { return port_; }
-  // SIGTERM, as a user's Ctrl-C or a service manager would stop it; the exit status.
-  int Stop() {
-    process_->Signal(SIGTERM);
-    return process_->Wait();
-  }
-
- private:
-  std::unique_ptr<ChildProcess> process_;
-  std::string port_;
-};
 
 std::vector<uint8_t> Image(const std::string& hex) {
   Buffer image = IntelHexReader::Parse(hex, "image.hex", 8192);

@@ -1,0 +1,105 @@
+// Every command through isp89-sim at the real line's speed (--pace: 2.083 ms a byte each way,
+// the adapter's buffer, answers arriving after their bytes), checked on the chip it leaves.
+// The AT89S51's 4 KB keep the whole-memory commands short.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SimProcess.h"
+#include "device/ScratchFolder.h"
+#include "image/IntelHexReader.h"
+
+namespace {
+
+std::vector<uint8_t> FromHex(const std::vector<uint8_t>& text, uint32_t size = 8192) {
+  Buffer image = IntelHexReader::Parse(std::string(text.begin(), text.end()), "image.hex", size);
+  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+}
+
+// 4 KB of a pattern, and the 8 KB a read of an AT89S51 gives: the lower half mirrored.
+std::vector<uint8_t> Flash4k() {
+  std::vector<uint8_t> bytes(4096);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 11 + (i >> 8));
+  return bytes;
+}
+
+std::vector<uint8_t> Mirrored(std::vector<uint8_t> lower) {
+  lower.insert(lower.end(), lower.begin(), lower.end());
+  return lower;
+}
+
+// One page of program at `page`, the rest erased.
+std::vector<uint8_t> OnePage(uint8_t page, uint8_t seed) {
+  std::vector<uint8_t> bytes(8192, 0xFF);
+  for (int i = 0; i < 256; ++i) bytes[page * 256 + i] = static_cast<uint8_t>(seed + i);
+  return bytes;
+}
+
+TEST(LineSpeed, SignatureLockBitsAndErase) {
+  ScratchFolder folder;
+  ScratchFolder::Write("flash.bin", Flash4k());
+  SimProcess sim({"--pace", "--chip", "AT89S51", "--flash", "flash.bin", "--keep", "kept.hex"});
+  const std::string port = sim.Port();
+  EXPECT_EQ("signature 1E 51 06: AT89S51\n", Cli({"-p", port, "signature"}).out);
+  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
+  Outcome written = Cli({"-p", port, "lock", "--write", "3"});
+  EXPECT_EQ(0, written.status) << written.err;
+  EXPECT_EQ("LB1=1 LB2=1 LB3=0\n", written.out);
+  EXPECT_EQ("LB1=1 LB2=1 LB3=0\n", Cli({"-p", port, "lock"}).out);
+  Outcome erase = Cli({"-p", port, "erase"});
+  EXPECT_EQ(0, erase.status) << erase.err;
+  EXPECT_EQ("erased the AT89S51 (blank check passed)\n", erase.out);
+  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
+  EXPECT_EQ(0, sim.Stop());
+  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), FromHex(ScratchFolder::Read("kept.hex")));
+}
+
+TEST(LineSpeed, ReadsInBothFormats) {
+  ScratchFolder folder;
+  ScratchFolder::Write("flash.bin", Flash4k());
+  SimProcess sim({"--pace", "--chip", "AT89S51", "--flash", "flash.bin"});
+  for (const char* file : {"out.bin", "out.hex"}) {
+    Outcome read = Cli({"-q", "-p", sim.Port(), "read", file});
+    EXPECT_EQ(0, read.status) << read.err;
+  }
+  EXPECT_EQ(Mirrored(Flash4k()), ScratchFolder::Read("out.bin"));
+  EXPECT_EQ(Mirrored(Flash4k()), FromHex(ScratchFolder::Read("out.hex")));
+  EXPECT_EQ(0, sim.Stop());
+}
+
+// Each write erases, writes and reads back in one session, and the next starts right after.
+TEST(LineSpeed, WriteWithVerifyTenTimesInARowThenVerify) {
+  ScratchFolder folder;
+  ScratchFolder::Write("a.bin", OnePage(0x00, 0x10));
+  ScratchFolder::Write("b.bin", OnePage(0x0F, 0x80));
+  SimProcess sim({"--pace", "--chip", "AT89S51", "--keep", "kept.hex"});
+  for (int round = 0; round < 10; ++round) {
+    const std::string file = round % 2 ? "b.bin" : "a.bin";
+    Outcome write = Cli({"-p", sim.Port(), "write", file});
+    EXPECT_EQ(0, write.status) << "round " << round << ": " << write.err;
+    EXPECT_EQ("wrote " + file + " to the AT89S51: 1 page written, 1 page verified\n", write.out);
+  }
+  Outcome verify = Cli({"-q", "-p", sim.Port(), "verify", "b.bin"});
+  EXPECT_EQ(0, verify.status) << verify.err;
+  EXPECT_EQ(0, sim.Stop());
+  std::vector<uint8_t> b = OnePage(0x0F, 0x80);
+  EXPECT_EQ(Mirrored(std::vector<uint8_t>(b.begin(), b.begin() + 4096)),
+            FromHex(ScratchFolder::Read("kept.hex")));
+}
+
+// A USB-serial adapter's 16 ms latency timer holds every answer back: the read still
+// succeeds, and the user learns how to lower the latency.
+TEST(LineSpeed, AUsbLatencyTimerSlowsAWholeReadAndIsExplained) {
+  ScratchFolder folder;
+  ScratchFolder::Write("flash.bin", Flash4k());
+  SimProcess sim({"--pace", "--latency", "16", "--chip", "AT89S51", "--flash", "flash.bin"});
+  Outcome read = Cli({"-p", sim.Port(), "read", "out.bin"});
+  EXPECT_EQ(0, read.status) << read.err;
+  EXPECT_EQ(Mirrored(Flash4k()), ScratchFolder::Read("out.bin"));
+  EXPECT_NE(std::string::npos, read.err.find("the adapter holds its answers back")) << read.err;
+  EXPECT_NE(std::string::npos, read.err.find("Latency Timer")) << read.err;
+  EXPECT_EQ(0, sim.Stop());
+}
+
+}  // namespace

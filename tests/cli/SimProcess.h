@@ -1,0 +1,46 @@
+#pragma once
+
+// The command-line programs as separate processes: isp89-cli runs, isp89-sim serves a
+// pseudo-terminal. ISP89_CLI_PATH and ISP89_SIM_PATH name the programs.
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+inline Outcome Cli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), ISP89_CLI_PATH);
+  ChildProcess cli(arguments);
+  Outcome outcome;
+  outcome.status = cli.Wait();
+  outcome.out = cli.Out();
+  outcome.err = cli.Err();
+  return outcome;
+}
+
+// isp89-sim started with `options`; Port() is the path it printed first.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> options) {
+    options.insert(options.begin(), ISP89_SIM_PATH);
+    process_ = std::make_unique<ChildProcess>(options);
+    port_ = process_->ReadLine(std::chrono::milliseconds(5000));
+  }
+  const std::string& Port() const { return port_; }
+  // SIGTERM, as a user's Ctrl-C or a service manager would stop it; the exit status.
+  int Stop() {
+    process_->Signal(SIGTERM);
+    return process_->Wait();
+  }
+
+ private:
+  std::unique_ptr<ChildProcess> process_;
+  std::string port_;
+};
