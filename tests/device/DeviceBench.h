@@ -3,12 +3,14 @@
 // A device on the simulated adapter and chip, on virtual time: what every device test needs.
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "device/AT89S52.h"
 #include "device/ProcessListener.h"
+#include "platform/Exception.h"
 #include "platform/VirtualClock.h"
 #include "serial/TSerial.h"
 #include "sim/SimChip.h"
@@ -70,6 +72,16 @@ inline std::string RenderWire(const std::vector<SimEvent>& events) {
   }
   if (!text.empty()) text.pop_back();
   return text;
+}
+
+// The message of the Exception that `operation` throws, or "no failure".
+inline std::string FailureOf(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const Exception& failure) {
+    return failure.what();
+  }
+  return "no failure";
 }
 
 // The reset pulse and Programming Enable that start every operation.

@@ -20,15 +20,6 @@ SimLine::Options At4800(int latencyMs = 0, bool echo = false) {
   return options;
 }
 
-std::string FailureOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const Exception& failure) {
-    return failure.what();
-  }
-  return "no failure";
-}
-
 // A write leaves four answers on their way when it closes the port, and the last bytes of
 // its last page may still be on the wire: the read that follows must neither take those
 // answers for its own nor cut the page short with its reset pulse.

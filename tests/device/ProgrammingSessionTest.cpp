@@ -72,15 +72,6 @@ TEST(ProgrammingSessionAnswers, AReadAfterWritesTakesItsOwnAnswersInOrder) {
   }
 }
 
-std::string FailureOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const Exception& failure) {
-    return failure.what();
-  }
-  return "no failure";
-}
-
 // A lost answer is a missing answer, never the next byte's taken in its place: the adapter
 // goes silent, or its buffer overflows because its SPI transfer lags behind the line.
 TEST(ProgrammingSessionAnswers, ALostAnswerFailsTheRead) {
