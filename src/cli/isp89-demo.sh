@@ -41,7 +41,7 @@ if [ -z "$PORT" ]; then
   exit 1
 fi
 echo "isp89-sim serves a simulated AT89S52 on $PORT (each step takes about 2 s: the"
-echo "programmer pulses reset and waits, as the chip wants; the write takes about 20 s)."
+echo "programmer pulses reset and waits, as the chip wants; the write takes about 5 s)."
 echo "The sample image, blink.hex:"
 cat blink.hex
 
