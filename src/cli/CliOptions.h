@@ -3,13 +3,16 @@
 #include <optional>
 #include <string>
 
+#include "image/ImageFile.h"
+
 // What the command line asked for, checked: the command is known, its file is there when it
 // needs one, the port and device names are valid.
 struct CliOptions {
   enum class Command { None, Help, Version, Signature, Read, Write, Verify, Erase, Lock };
 
   Command command = Command::None;
-  std::string file;  // read, write, verify
+  std::string file;  // read, write, verify; "-" for read: the standard output
+  std::optional<ImageFile::Format> format;  // --format: forced, not by name or content
   std::string port = "COM1";
   std::string device;                // empty: taken from the signature
   std::optional<unsigned> lockMode;  // lock --write MODE

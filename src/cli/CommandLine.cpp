@@ -62,6 +62,8 @@ class Parser {
       options_.port = valueOf();
     } else if (name == "-d" || name == "--device") {
       options_.device = valueOf();
+    } else if (name == "--format") {
+      options_.format = ParseFormat(valueOf());
     } else if (name == "--write") {
       options_.lockMode = ParseLockMode(valueOf());
     } else if (name == "--verify") {
@@ -98,6 +100,12 @@ class Parser {
     return static_cast<unsigned>(text[0] - '0');
   }
 
+  static ImageFile::Format ParseFormat(const std::string& text) {
+    std::optional<ImageFile::Format> format = ImageFile::FormatNamed(text);
+    if (!format) Usage("format '" + text + "' is not raw or hex");
+    return *format;
+  }
+
   void Positional(const std::string& argument) {
     if (commandSeen_ && TakesFile(options_.command) && options_.file.empty()) {
       options_.file = argument;
@@ -117,6 +125,10 @@ class Parser {
     if (options_.lockMode && command != Command::Lock) Usage("--write belongs to the lock command");
     if (verifyGiven_ && command != Command::Write) Usage("--verify belongs to the write command");
     if (verifyGiven_ && options_.noVerify) Usage("--verify and --no-verify contradict each other");
+    if (options_.format && !TakesFile(command)) Usage("--format applies to read, write and verify");
+    if (options_.file == "-" && command != Command::Read) {
+      Usage("- (the standard output) is for read");
+    }
     if (options_.noVerify && command != Command::Write && command != Command::Erase &&
         command != Command::Lock) {
       Usage("--no-verify applies to write, erase and lock --write only");
@@ -146,7 +158,7 @@ std::string CommandLine::HelpText() {
          "\n"
          "Commands:\n"
          "  signature          read the three signature bytes and name the chip\n"
-         "  read FILE          read the whole code memory into FILE\n"
+         "  read FILE          read the whole code memory into FILE (- : standard output)\n"
          "  write FILE         erase the chip, write the pages of FILE that hold data,\n"
          "                     read them back and compare\n"
          "  verify FILE        compare the chip's code memory with FILE\n"
@@ -155,7 +167,9 @@ std::string CommandLine::HelpText() {
          "  lock --write MODE  program lock bits: MODE 0 to 7, bit 0 LB1, bit 1 LB2,\n"
          "                     bit 2 LB3 (3: no programming, no reading back)\n"
          "\n"
-         "FILE ending in .hex or .ihx is Intel HEX; any other name is a raw image.\n"
+         "A FILE to write or verify that holds Intel HEX records is read as HEX whatever\n"
+         "its name; a FILE named .hex or .ihx must be HEX; any other is a raw image.\n"
+         "read saves FILE as HEX when it ends in .hex or .ihx, else raw (- : raw).\n"
          "Every command reads the signature first and stops when it names no known chip.\n"
          "\n"
          "Options:\n"
@@ -163,6 +177,7 @@ std::string CommandLine::HelpText() {
          "                     /dev/ttyUSB0, or sim, sim:AT89S51, sim:AT89S52 (default COM1;\n"
          "                     COMn is the device in ISP89_COM<n>, else /dev/ttyS<n-1>)\n"
          "  -d, --device DEV   AT89S51 or AT89S52 (default: the chip the signature names)\n"
+         "  --format raw|hex   the FILE's format, whatever its name and content\n"
          "  --force            go on when the signature names no known chip or not the\n"
          "                     device's, and read a chip whose read-out protection is on\n"
          "  --verify full      after write, read back the whole flash, not only the pages\n"

@@ -1,7 +1,6 @@
 #include "cli/Programmer.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/CliError.h"
 #include "cli/FixedPortOpener.h"
@@ -147,17 +146,13 @@ void Programmer::CheckReadable(ProgrammingSession& session) {
   notes_ << "warning: " << problem << '\n';
 }
 
+// "-" is the standard output; a file must be one a save can replace (no device, no FIFO).
 void Programmer::CheckOutputFolder() const {
-  namespace fs = std::filesystem;
-  fs::path target(options_.file);
-  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  std::error_code error;
-  if (fs::is_directory(target, error)) {
-    throw CliError(CliError::kUsage, options_.file + " is a folder; name a file to write");
-  }
-  if (!fs::is_directory(folder, error)) {
-    throw CliError(CliError::kUsage,
-                   "cannot save " + options_.file + ": there is no folder " + folder.string());
+  if (options_.file == "-") return;
+  try {
+    ImageFile::CheckSaveTarget(options_.file);
+  } catch (const Exception& e) {
+    throw CliError(CliError::kUsage, e.Message());
   }
 }
 
@@ -165,7 +160,7 @@ Buffer Programmer::LoadInput() const {
   Buffer image(kImageSize);
   ImageFile::LoadResult result;
   try {
-    result = ImageFile::Load(options_.file, image);
+    result = ImageFile::Load(options_.file, image, options_.format);
   } catch (const Exception& e) {
     throw CliError(CliError::kUsage, e.Message());
   }
@@ -263,7 +258,11 @@ void Programmer::Read(ProgrammingSession& session) {
   // A 4 KB chip ignores A12: its upper half reads as a copy of the lower.
   for (uint32_t a = chip_->flashSize; a < image.Size(); ++a) image[a] = image[a % chip_->flashSize];
   session.Close();
-  ImageFile::Save(options_.file, image);
+  if (options_.file == "-") {
+    return ImageFile::Write(out_, image, options_.format.value_or(ImageFile::Format::Raw),
+                            "the standard output");
+  }
+  ImageFile::Save(options_.file, image, options_.format);
   Note("read " + std::to_string(image.Size()) + " bytes from the " + chip_->name + " into " +
        options_.file);
 }

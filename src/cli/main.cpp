@@ -1,4 +1,5 @@
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   // The messages are UTF-8 ("Sériový port COM3 nelze otevřít"); a console shows them right
   // only when told so, as its own code page is an OEM one.
   SetConsoleOutputCP(CP_UTF8);
+  // `read -` writes the image itself to the standard output: no LF may become CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
 #endif
   std::vector<std::string> arguments(argv + 1, argv + argc);
   PortResolver resolver(SystemClock::Instance());

@@ -1,12 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <ostream>
 #include <string>
 
 #include "image/Buffer.h"
 
-// Image files on disk, in the format the file name's extension picks: ".hex" and ".ihx"
-// (any case) are Intel HEX, every other name is a raw image (byte i is address i).
+// Image files on disk, raw (byte i is address i) or Intel HEX.
+//
+// Loading decides the format by content as well as by name, unless a format is forced:
+// a file that is entirely Intel HEX records (lines of ':' and hexadecimal digits; a UTF-8
+// byte-order mark and a trailing Ctrl-Z allowed) is HEX whatever its name, so firmware.ihex,
+// .h86, .a51 or .txt files are not written into flash as ASCII text; a file named ".hex" or
+// ".ihx" (any case) is HEX, and an error by its first bad line when it is not; every other
+// file is raw. Saving takes the format from the name alone: ".hex" and ".ihx" are HEX.
 //
 // Loading checks the file first and changes the image only when the whole file was good:
 // a missing, unreadable, empty or folder path, or a bad HEX line, throws Exception naming the
@@ -26,8 +34,32 @@ class ImageFile {
     bool longerThanImage = false;
   };
 
+  // The format a file name stands for: ".hex" and ".ihx" (any case) are HEX.
   static Format FormatOf(const std::string& path);
-  static LoadResult Load(const std::string& path, Buffer& image);
-  // Writes all of `image`; an existing file is replaced whole or left as it was.
-  static void Save(const std::string& path, const Buffer& image);
+  // "raw" or "hex" (any case); nothing for another word.
+  static std::optional<Format> FormatNamed(const std::string& name);
+
+  // The one way to load an image file, by the rules above; `forced` overrides them.
+  static LoadResult Load(const std::string& path, Buffer& image,
+                         std::optional<Format> forced = std::nullopt);
+  // The same rules on a file's content already in memory; `path` names it in messages and
+  // gives the extension.
+  static LoadResult LoadContent(const std::string& path, const std::string& content, Buffer& image,
+                                std::optional<Format> forced = std::nullopt);
+  // Whether `content` is entirely Intel HEX records (not whether they are all valid).
+  static bool LooksLikeIntelHex(const std::string& content);
+
+  // Checks, before anything is read from a chip, that `path` can take a saved image: it is
+  // not a folder, a device, a FIFO or a socket (after symbolic links), and its folder exists.
+  // Throws Exception saying what is wrong.
+  static void CheckSaveTarget(const std::string& path);
+  // Writes all of `image`, in `forced` or the name's format; an existing file is replaced
+  // whole or left as it was (see WriteFileAtomically for links and permissions).
+  static void Save(const std::string& path, const Buffer& image,
+                   std::optional<Format> forced = std::nullopt);
+  // Writes all of `image` to an open stream (the standard output); throws Exception naming
+  // `name` when the stream fails.
+  static void Write(std::ostream& out, const Buffer& image, Format format, const std::string& name);
+  // The bytes of a file holding `image` in `format`.
+  static std::string Encode(const Buffer& image, Format format);
 };

@@ -25,6 +25,26 @@ std::string Hex4(uint32_t value) {
   return text;
 }
 
+// A character as a message can show it: printable ASCII as it is, others escaped, so that a
+// NUL does not cut the message and a CR or ESC does not garble a terminal.
+std::string Visible(char c) {
+  switch (c) {
+    case '\r':
+      return "\\r";
+    case '\n':
+      return "\\n";
+    case '\t':
+      return "\\t";
+    default:
+      break;
+  }
+  const unsigned value = static_cast<unsigned char>(c);
+  if (value >= 0x20 && value < 0x7F) return std::string(1, c);
+  char text[8];
+  std::snprintf(text, sizeof text, "\\x%02x", value);
+  return text;
+}
+
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -37,19 +57,38 @@ std::string WithoutTrailingSpace(const std::string& line) {
   return end == std::string::npos ? std::string() : line.substr(0, end + 1);
 }
 
-}  // namespace
+// The UTF-8 byte-order mark some editors put at the start of a text file.
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+// DOS marks the end of a text file with Ctrl-Z, and CP/M-era tools pad with a run of them.
+constexpr char kEndOfFileMark = '\x1A';
 
-IntelHexReader::IntelHexReader(std::string fileName, uint32_t memorySize)
-    : fileName_(std::move(fileName)), image_(memorySize) {}
+}  // namespace
 
 void IntelHexReader::Fail(const std::string& reason) const {
   throw Exception(fileName_ + " line " + std::to_string(lineNumber_) + ": " + reason);
 }
 
+IntelHexReader::IntelHexReader(std::string fileName, uint32_t memorySize)
+    : fileName_(std::move(fileName)), image_(memorySize), lineOf_(memorySize, 0) {}
+
 void IntelHexReader::ReadLine(const std::string& rawLine) {
   ++lineNumber_;
   std::string line = WithoutTrailingSpace(rawLine);
-  if (line.empty()) return;
+  if (lineNumber_ == 1 && line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+    line.erase(0, kByteOrderMark.size());
+  }
+  // npos + 1 is 0: a line of marks alone becomes empty.
+  const size_t kept = line.find_last_not_of(kEndOfFileMark);
+  const bool marked = kept + 1 < line.size();
+  if (marked) line = WithoutTrailingSpace(line.substr(0, kept + 1));
+  if (!line.empty()) {
+    if (endOfFileMark_) Fail("text after the end-of-file mark (Ctrl-Z)");
+    ProcessRecord(line);
+  }
+  endOfFileMark_ = endOfFileMark_ || marked;
+}
+
+void IntelHexReader::ProcessRecord(const std::string& line) {
   if (ended_) Fail("a record after the end record");
   if (line[0] != ':') Fail("the line does not start with ':'");
   Apply(DecodeBytes(line.substr(1)));
@@ -59,7 +98,7 @@ void IntelHexReader::ReadLine(const std::string& rawLine) {
 std::vector<uint8_t> IntelHexReader::DecodeBytes(const std::string& digits) const {
   for (size_t i = 0; i < digits.size(); ++i) {
     if (DigitValue(digits[i]) < 0) {
-      Fail("'" + std::string(1, digits[i]) + "' in column " + std::to_string(i + 2) +
+      Fail("'" + Visible(digits[i]) + "' in column " + std::to_string(i + 2) +
            " is not a hexadecimal digit");
     }
   }
@@ -134,7 +173,18 @@ void IntelHexReader::StoreData(uint16_t offset, const uint8_t* data, size_t coun
          std::to_string(image_.Size()) + "-byte memory (addresses 0000 to " +
          Hex4(image_.Size() - 1) + ")");
   }
-  for (size_t i = 0; i < count; ++i) image_[static_cast<uint32_t>(first + i)] = data[i];
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t address = static_cast<uint32_t>(first + i);
+    // The same value twice is harmless; two values for one address usually mean two files
+    // pasted together, and the later one would silently win.
+    if (lineOf_[address] != 0 && image_[address] != data[i]) {
+      Fail("address " + Hex4(address) + " gets " + Hex2(data[i]) + " here but " +
+           Hex2(image_[address]) + " on line " + std::to_string(lineOf_[address]) +
+           " (two files pasted together?)");
+    }
+    image_[address] = data[i];
+    lineOf_[address] = lineNumber_;
+  }
 }
 
 void IntelHexReader::Finish() {

@@ -16,8 +16,11 @@
 // Record types 00 (data), 01 (end), 02 (extended segment address) and 04 (extended linear
 // address) are used; 03 and 05 (start addresses) are checked and ignored. Bytes no record
 // covers are FF, as in erased flash. Every error is an Exception that names the file and the
-// line: "firmware.hex line 12: checksum mismatch (found 3A, computed 4C)". Blank lines are
-// allowed (and counted); anything after the end record is an error.
+// line: "firmware.hex line 12: checksum mismatch (found 3A, computed 4C)"; a character it
+// quotes is shown printable ('\x00', '\r', '\x1b'). Blank lines are allowed (and counted);
+// anything after the end record is an error. Two records that give one address different
+// values are an error naming both lines; the same value twice is not. A UTF-8 byte-order mark
+// before the first record and DOS end-of-file marks (Ctrl-Z) after the last are taken.
 class IntelHexReader {
  public:
   IntelHexReader(std::string fileName, uint32_t memorySize);
@@ -31,6 +34,7 @@ class IntelHexReader {
 
  private:
   [[noreturn]] void Fail(const std::string& reason) const;
+  void ProcessRecord(const std::string& line);
   std::vector<uint8_t> DecodeBytes(const std::string& digits) const;
   void Apply(const std::vector<uint8_t>& record);
   void StoreData(uint16_t offset, const uint8_t* data, size_t count);
@@ -40,6 +44,9 @@ class IntelHexReader {
   Buffer image_;
   uint32_t lineNumber_ = 0;
   uint32_t records_ = 0;
+  // The line that last set each address, 0 for none yet.
+  std::vector<uint32_t> lineOf_;
   bool ended_ = false;
+  bool endOfFileMark_ = false;
   uint32_t base_ = 0;  // from the last 02 or 04 record
 };

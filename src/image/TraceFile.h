@@ -6,8 +6,10 @@
 
 // The trace copy of a whole-memory transfer: raw bytes in transfer order, one append per
 // byte, in the working folder. A trace that cannot be created costs nothing but the trace:
-// the transfer goes on and nothing is written. The file is closed when the object goes,
-// whichever way the transfer ends.
+// the transfer goes on, nothing is written, and a warning on the standard error says why.
+// A symbolic link, a FIFO or a device under the trace's name is never written through: it is
+// left as it is, like any trace that cannot be created. A new trace gets the permissions 0666
+// less the umask. The file is closed when the object goes, whichever way the transfer ends.
 class TraceFile {
  public:
   static constexpr const char* kReadName = "readed_memory.bin";
@@ -20,7 +22,6 @@ class TraceFile {
   TraceFile& operator=(const TraceFile&) = delete;
 
   void Append(uint8_t byte);
-  bool IsOpen() const { return file_ != nullptr; }
 
  private:
   FILE* file_ = nullptr;

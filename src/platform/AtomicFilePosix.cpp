@@ -5,10 +5,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <random>
 #include <string>
 
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
+#include "platform/FileKind.h"
 
 namespace {
 
@@ -27,22 +30,59 @@ bool WriteAll(int fd, const unsigned char* bytes, size_t size) {
   return true;
 }
 
+std::string FolderOf(const std::string& file) {
+  std::string folder = std::filesystem::path(file).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+// A short name beside the target (".isp89-" and six letters), whatever the target's length;
+// created with 0666, which the system reduces by the umask, as for any new file.
+int CreateTemporary(const std::string& folder, std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device seed;
+  std::minstd_rand random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string leaf = ".isp89-";
+    for (int i = 0; i < 6; ++i) leaf += kLetters[random() % (sizeof kLetters - 1)];
+    name = folder + "/" + leaf;
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// The replaced file's owner first: changing the owner may clear set-id bits, which the mode
+// then puts back. An owner the process may not give (not root) stays the process's own.
+void KeepOwnerAndMode(int fd, const struct stat& existing) {
+  if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+    (void)!fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+  }
+  fchmod(fd, existing.st_mode & 07777);
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
+  const std::string target = FollowLinks(path);
+  struct stat existing {};
+  const bool replacing = stat(target.c_str(), &existing) == 0;
+  if (replacing && !S_ISREG(existing.st_mode)) {
+    auto type = std::filesystem::status(target).type();
+    throw Exception("cannot save " + path + ": it is " + FileKindText(type) +
+                    ", not a regular file");
+  }
+  std::string temporary;
+  int fd = CreateTemporary(FolderOf(target), temporary);
   if (fd < 0) Fail(path, errno);
   bool ok = WriteAll(fd, static_cast<const unsigned char*>(data), size) && fsync(fd) == 0;
   int error = errno;
-  // mkstemp makes the file 0600: keep the permissions of the file replaced, else rw-r--r--.
-  struct stat existing {};
-  fchmod(fd, stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+  if (replacing) KeepOwnerAndMode(fd, existing);
   if (close(fd) != 0 && ok) {
     ok = false;
     error = errno;
   }
-  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
     ok = false;
     error = errno;
   }

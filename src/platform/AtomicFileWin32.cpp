@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 
 #include "platform/AtomicFile.h"
@@ -24,17 +25,24 @@ bool WriteAll(HANDLE file, const unsigned char* bytes, size_t size) {
   return true;
 }
 
-// Beside the target, so that the rename stays on one volume; unique within the machine.
+// Beside the target, so that the rename stays on one volume; unique within the machine, and
+// short whatever the target's name, which may be near the system's limit.
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> serial{0};
-  return path + "." + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(serial.fetch_add(1)) + ".tmp";
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  return (folder.empty() ? std::string() : folder + "\\") + ".isp89-" +
+         std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial.fetch_add(1));
 }
 
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-  const std::string temporary = TemporaryNameFor(path);
+  const std::string target = FollowLinks(path);
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    throw Exception("cannot save " + path + ": it is a folder, not a regular file");
+  }
+  const std::string temporary = TemporaryNameFor(target);
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) Fail(path, GetLastError());
@@ -46,7 +54,7 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     error = GetLastError();
   }
   // Replaces the target in one step; a read-only target is refused, not overridden.
-  if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+  if (ok && !MoveFileExA(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ok = false;
     error = GetLastError();

@@ -101,6 +101,7 @@ std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path, std:
   }
   termios settings{};
   if (tcgetattr(fd, &settings) != 0) return Refuse(fd, failure, OpenFailure(path, errno));
+  const termios found = settings;
   // The lock first: setting TIOCEXCL on a port that another program holds would leave that
   // port exclusive after we gave up on it.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -120,10 +121,14 @@ std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path, std:
   // A pseudo-terminal, and some drivers, keep bytes nobody read across openings; an
   // operation must not take an answer from an earlier one.
   tcflush(fd, TCIOFLUSH);
-  return std::unique_ptr<PosixCommPort>(new PosixCommPort(fd));
+  return std::unique_ptr<PosixCommPort>(new PosixCommPort(fd, found));
 }
 
 PosixCommPort::~PosixCommPort() {
+  // The settings belong to the terminal and outlive this descriptor: a terminal named by
+  // mistake must not stay raw at 4800 baud. TCSADRAIN lets the last bytes leave at the speed
+  // they were written for.
+  tcsetattr(fd_, TCSADRAIN, &found_);
   // The exclusive flag belongs to the terminal, not to this descriptor: while anyone else
   // keeps the terminal open (the simulator behind a pseudo-terminal does) it would lock out
   // every later opener that is not root.

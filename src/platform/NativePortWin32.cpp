@@ -8,11 +8,19 @@
 namespace {
 
 // A Windows communications port, opened synchronously: ReadFile and WriteFile block for at
-// most the driver's time-outs, which SetTimeouts() hands to it as they are.
+// most the driver's time-outs, which SetTimeouts() hands to it as they are. The line settings
+// and time-outs found at opening are put back at closing, for the next program on the port.
 class Win32CommPort : public CommPort {
  public:
-  explicit Win32CommPort(HANDLE handle) : handle_(handle) {}
-  ~Win32CommPort() override { CloseHandle(handle_); }
+  explicit Win32CommPort(HANDLE handle) : handle_(handle), found_(EmptyDcb()) {
+    GetCommState(handle_, &found_);
+    foundTimeoutsKnown_ = GetCommTimeouts(handle_, &foundTimeouts_) != 0;
+  }
+  ~Win32CommPort() override {
+    SetCommState(handle_, &found_);
+    if (foundTimeoutsKnown_) SetCommTimeouts(handle_, &foundTimeouts_);
+    CloseHandle(handle_);
+  }
   Win32CommPort(const Win32CommPort&) = delete;
   Win32CommPort& operator=(const Win32CommPort&) = delete;
 
@@ -99,6 +107,9 @@ class Win32CommPort : public CommPort {
   }
 
   HANDLE handle_;
+  DCB found_;
+  COMMTIMEOUTS foundTimeouts_{};
+  bool foundTimeoutsKnown_ = false;
 };
 
 // "COM12" alone names no file: ports above 9 open only as \\.\COM12, which works for all.

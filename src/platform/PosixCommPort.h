@@ -1,5 +1,7 @@
 #pragma once
 
+#include <termios.h>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -8,7 +10,8 @@
 
 // A serial port through termios: raw 8-bit line, no flow control, no character processing, so
 // every byte passes as it is in both directions. Held exclusively (TIOCEXCL and a flock, which
-// also keeps out root) from Open() to destruction; each opening starts with empty queues.
+// also keeps out root) from Open() to destruction; each opening starts with empty queues, and
+// the terminal gets back the settings it had at opening when the port is destroyed.
 //
 // Time-outs follow the Windows meaning the link was written for: a one-byte read or write
 // waits at most multiplier x 1 + constant milliseconds, measured on the monotonic clock.
@@ -34,12 +37,13 @@ class PosixCommPort : public CommPort {
  private:
   using Deadline = std::chrono::steady_clock::time_point;
 
-  explicit PosixCommPort(int fd) : fd_(fd) {}
+  PosixCommPort(int fd, const termios& found) : fd_(fd), found_(found) {}
   // Waits until `events` are ready on the port or the deadline passes: Moved when ready,
   // TimedOut, or Failed with the reason. Signals are retried with the time that is left.
   IoResult WaitFor(short events, Deadline deadline) const;
 
   int fd_;
+  const termios found_;  // the terminal's settings at opening, put back at closing
   // termios keeps no such flag: the copy makes GetState report what SetState was given.
   bool abortOnError_ = false;
   // Kept here, as no POSIX driver holds Windows-style time-outs; a new port starts with none.

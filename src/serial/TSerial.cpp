@@ -34,6 +34,13 @@ void TSerial::Open() {
   SetStopBits(stopBits_);
   SetByteSize(byteSize_);
   SetReadTimeout(readConstant_);
+  // Each setter applies the whole line; the last one tells whether the driver holds it.
+  if (!stateHeld_) {
+    Close();
+    throw Exception("Sériový port " + name + " nelze otevřít\n" + name +
+                    ": the driver refused the line settings (" + std::to_string(baudRate_) +
+                    " baud, 8 data bits, no parity, 1 stop bit)");
+  }
 }
 
 void TSerial::Close() {
@@ -76,7 +83,7 @@ void TSerial::FetchState() {
 void TSerial::ApplyState() {
   if (!open_) return;
   lineSettings_.abortOnError = true;
-  handle_->SetState(lineSettings_);
+  stateHeld_ = handle_->SetState(lineSettings_);
 }
 
 void TSerial::SetBaudRate(uint32_t baudRate) {

@@ -31,7 +31,8 @@ class TSerial {
   const std::string& OpenedName() const { return openedName_; }
 
   // Opens and configures the port; does nothing when it is open. Throws Exception with
-  // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why.
+  // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why; also
+  // when the driver refuses the line settings (the port is closed again).
   void Open();
   // Lets the bytes written leave the port, then closes it.
   void Close();
@@ -71,6 +72,7 @@ class TSerial {
   // Written by the window's thread, read by the worker's when it opens the link.
   std::atomic<int32_t> portNumber_;
   LineSettings lineSettings_{};
+  bool stateHeld_ = false;  // whether the driver took the last ApplyState()
   CommTimeouts timeouts_{};
   const uint32_t writeMultiplier_ = 200;
   const uint32_t writeConstant_ = 200;

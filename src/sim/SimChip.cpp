@@ -160,11 +160,6 @@ void SimChip::SetIdleGapReset(std::chrono::milliseconds gap) {
   idleGap_ = gap;
 }
 
-SimChip::Model SimChip::GetModel() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return model_;
-}
-
 std::vector<uint8_t> SimChip::Flash() const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<uint8_t> bytes(kFlashSize);

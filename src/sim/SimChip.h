@@ -39,7 +39,6 @@ class SimChip {
   // instruction and counts as after a reset pulse. Zero turns this off.
   void SetIdleGapReset(std::chrono::milliseconds gap);
 
-  Model GetModel() const;
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
   uint8_t LockBits() const;

@@ -60,12 +60,8 @@ void TProgForm::Button1Click(QObject*) {
 }
 
 void TProgForm::btnReadSigClick(QObject*) {
-  try {
-    EnableControls(false);
-    worker->RequestSignature();
-  } catch (const Exception&) {
-    dialogs.ShowMessage("error");
-  }
+  EnableControls(false);
+  worker->RequestSignature();
 }
 
 void TProgForm::cbRwLockBitsClick(QObject* sender) {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cli/CliApp.h"
-#include "device/ScratchFolder.h"
 #include "platform/VirtualClock.h"
 #include "sim/PortResolver.h"
 #include "sim/SimChip.h"
+#include "support/ScratchFolder.h"
 
 // The command line run in process against the simulated chips of one resolver, on virtual
 // time, in a scratch working folder: what one command wrote, the next one reads back.

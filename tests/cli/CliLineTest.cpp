@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "device/ScratchFolder.h"
 #include "image/IntelHexReader.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

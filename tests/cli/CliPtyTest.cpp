@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "device/ScratchFolder.h"
 #include "image/IntelHexReader.h"
 #include "platform/NativePort.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
+#include "support/ChildProcess.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 struct Outcome {
   int status;

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "device/DeviceBench.h"
-#include "device/ScratchFolder.h"
 #include "platform/Exception.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

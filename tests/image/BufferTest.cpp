@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "device/ScratchFolder.h"
 #include "image/Buffer.h"
 #include "platform/Exception.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

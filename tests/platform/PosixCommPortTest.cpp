@@ -18,7 +18,7 @@
 
 #include "platform/Exception.h"
 #include "platform/NativePort.h"
-#include "sim/PtyLink.h"
+#include "support/PtyLink.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "device/AT89S52.h"
 #include "platform/Exception.h"
-#include "sim/PtyLink.h"
+#include "support/PtyLink.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "device/AT89S52.h"
-#include "sim/PtyLink.h"
+#include "support/PtyLink.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/NativePort.h"
-#include "sim/PtyLink.h"
+#include "support/PtyLink.h"
 
 namespace {
 

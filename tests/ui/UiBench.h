@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "device/ScratchFolder.h"
 #include "image/Buffer.h"
 #include "sim/SimChip.h"
+#include "support/ScratchFolder.h"
 #include "ui/GatedClock.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TProgForm.h"
