@@ -26,6 +26,9 @@ void TSerial::Open() {
   open_ = true;
   FetchState();
   ApplyState();
+  // The driver's own settings may be ones it cannot take back (a custom speed); only a
+  // refusal of the settings below counts.
+  stateRefused_ = false;
   SetWriteTimeoutMultiplier(writeMultiplier_);
   SetWriteTimeoutConstant(writeConstant_);
   SetRts(rtsState_);
@@ -34,8 +37,7 @@ void TSerial::Open() {
   SetStopBits(stopBits_);
   SetByteSize(byteSize_);
   SetReadTimeout(readConstant_);
-  // Each setter applies the whole line; the last one tells whether the driver holds it.
-  if (!stateHeld_) {
+  if (stateRefused_) {
     Close();
     throw Exception("Sériový port " + name + " nelze otevřít\n" + name +
                     ": the driver refused the line settings (" + std::to_string(baudRate_) +
@@ -83,7 +85,7 @@ void TSerial::FetchState() {
 void TSerial::ApplyState() {
   if (!open_) return;
   lineSettings_.abortOnError = true;
-  stateHeld_ = handle_->SetState(lineSettings_);
+  if (!handle_->SetState(lineSettings_)) stateRefused_ = true;
 }
 
 void TSerial::SetBaudRate(uint32_t baudRate) {

@@ -72,7 +72,7 @@ class TSerial {
   // Written by the window's thread, read by the worker's when it opens the link.
   std::atomic<int32_t> portNumber_;
   LineSettings lineSettings_{};
-  bool stateHeld_ = false;  // whether the driver took the last ApplyState()
+  bool stateRefused_ = false;  // the driver refused an ApplyState() since Open() began
   CommTimeouts timeouts_{};
   const uint32_t writeMultiplier_ = 200;
   const uint32_t writeConstant_ = 200;

@@ -42,6 +42,9 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"--verify", "all", "write", "a.bin"}, "--verify takes 'written' or 'full', not 'all'"},
       {{"--no-verify", "verify", "a.bin"}, "--no-verify applies to write, erase"},
       {{"--trace=yes", "read", "a.bin"}, "option --trace takes no value"},
+      {{"--format", "srec", "read", "a.bin"}, "format 'srec' is not raw or hex"},
+      {{"--format=hex", "erase"}, "--format applies to read, write and verify"},
+      {{"verify", "-"}, "- (the standard output) is for read"},
   };
   for (const Case& c : cases) {
     Result r = Run(c.arguments);

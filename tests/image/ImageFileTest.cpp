@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -164,4 +166,71 @@ TEST_F(ImageFileTest, FailedSaveLeavesTheOldFileWhole) {
   }
   fs::permissions(folder_, fs::perms::owner_all);
   EXPECT_EQ("keep me", Read(old));
+}
+
+struct FormatCase {
+  const char* name;
+  std::string content;
+  std::optional<ImageFile::Format> forced;
+  ImageFile::Format format;
+  uint8_t firstByte;
+  std::string error;  // the message's end, after the path; empty when the load succeeds
+};
+
+// HEX under another name must not go into flash as ASCII text; a .hex that is not HEX stays
+// an error; --format forces either.
+TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
+  using F = ImageFile::Format;
+  const std::string blink = ":03000000020030CB\n:090040007FFA7EFADEFEDFFA22EF\n:00000001FF\n";
+  const std::string crlf = ":03000000020030CB\r\n:00000001FF\r\n";
+  const FormatCase cases[] = {
+      {"firmware.ihex", blink, {}, F::IntelHex, 0x02, ""},
+      {"firmware.h86", crlf, {}, F::IntelHex, 0x02, ""},
+      {"firmware.a51", "\xEF\xBB\xBF" + crlf + "\x1A", {}, F::IntelHex, 0x02, ""},
+      {"notes.txt", blink, {}, F::IntelHex, 0x02, ""},
+      {"image.bin", std::string("\x75\x81\x30", 3), {}, F::Raw, 0x75, ""},
+      {"firmware.hex", "hello\n", {}, F::IntelHex, 0, " line 1: the line does not start with ':'"},
+      {"firmware.ihex", blink, F::Raw, F::Raw, ':', ""},
+      {"image.bin", "\x75\x81", F::IntelHex, F::IntelHex, 0,
+       " line 1: the line does not start with ':'"},
+      {"cut.bin",
+       ":03000000020030CB\n",
+       {},
+       F::IntelHex,
+       0,
+       " line 1: the file ends without an end record (:00000001FF); is it cut short?"},
+      {"mac.txt",
+       ":03000000020030CB\r:00000001FF\r",
+       {},
+       F::IntelHex,
+       0,
+       " line 1: '\\r' in column 18 is not a hexadecimal digit"},
+      {"colons.bin", ":::\n", {}, F::Raw, ':', ""},
+  };
+  for (const FormatCase& c : cases) {
+    const std::string path = Write(c.name, c.content);
+    Buffer image(8192);
+    try {
+      ImageFile::LoadResult result = ImageFile::Load(path, image, c.forced);
+      EXPECT_EQ(c.format, result.format) << c.name;
+      EXPECT_EQ(c.firstByte, image[0]) << c.name;
+      EXPECT_EQ("", c.error) << c.name;
+    } catch (const Exception& e) {
+      EXPECT_EQ(path + c.error, e.Message()) << c.name;
+    }
+  }
+}
+
+TEST_F(ImageFileTest, WritesAnImageToAStreamInEitherFormat) {
+  Buffer image(8192);
+  image[0] = 0x0A;
+  image[1] = 0x1A;
+  std::ostringstream raw, hex;
+  ImageFile::Write(raw, image, ImageFile::Format::Raw, "the standard output");
+  ImageFile::Write(hex, image, ImageFile::Format::IntelHex, "the standard output");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.Data()), 8192), raw.str());
+  EXPECT_EQ(":100000000A1AFFFFFFFFFFFFFFFFFFFFFFFFFFFFDA\n:00000001FF\n", hex.str());
+  std::ostringstream closed;
+  closed.setstate(std::ios::badbit);
+  EXPECT_THROW(ImageFile::Write(closed, image, ImageFile::Format::Raw, "out"), Exception);
 }

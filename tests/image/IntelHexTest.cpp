@@ -171,3 +171,59 @@ TEST(IntelHexReader, RejectsEveryMalformedLineByItsNumber) {
     EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
   }
 }
+
+struct Quirk {
+  const char* what;
+  std::string text;
+  const char* message;  // "(no error)" when the text is taken
+};
+
+// Editors and DOS tools leave a byte-order mark and Ctrl-Z marks; control characters inside
+// a line are shown escaped, never raw (a NUL would cut the message, an ESC start a sequence).
+TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
+  const std::string end = ":00000001FF";
+  const Quirk cases[] = {
+      {"byte-order mark", "\xEF\xBB\xBF:03000000020030CB\r\n" + end + "\r\n", "(no error)"},
+      {"Ctrl-Z after the last line", ":03000000020030CB\r\n" + end + "\r\n\x1A", "(no error)"},
+      {"Ctrl-Z on the end record", ":03000000020030CB\n" + end + "\x1A", "(no error)"},
+      {"a run of Ctrl-Z", ":03000000020030CB\n" + end + "\n\x1A\x1A\x1A\n\x1A", "(no error)"},
+      {"text after Ctrl-Z", ":03000000020030CB\x1A\n" + end + "\n",
+       "firmware.hex line 2: text after the end-of-file mark (Ctrl-Z)"},
+      {"byte-order mark on line 2", ":03000000020030CB\n\xEF\xBB\xBF" + end + "\n",
+       "firmware.hex line 2: the line does not start with ':'"},
+      {"NUL",
+       std::string(":0300\0"
+                   "00020030CB\n",
+                   17) +
+           end,
+       "firmware.hex line 1: '\\x00' in column 6 is not a hexadecimal digit"},
+      {"lone CR", ":03000000020030CB\r:00000001FF\n",
+       "firmware.hex line 1: '\\r' in column 18 is not a hexadecimal digit"},
+      {"escape", ":0300\x1b[2J00020030CB\n" + end,
+       "firmware.hex line 1: '\\x1b' in column 6 is not a hexadecimal digit"},
+      {"Ctrl-Z inside a line",
+       ":0300\x1A"
+       "00020030CB\n" +
+           end,
+       "firmware.hex line 1: '\\x1a' in column 6 is not a hexadecimal digit"},
+  };
+  for (const Quirk& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
+  Buffer image = IntelHexReader::Parse(cases[0].text, "bom.hex", kMemory);
+  EXPECT_EQ(0x02, image[0]);
+  EXPECT_EQ(0x30, image[2]);
+}
+
+// Two files pasted together give some addresses two values; the later would silently win.
+TEST(IntelHexReader, RecordsGivingAnAddressTwoValuesAreAnErrorNamingBothLines) {
+  const Quirk cases[] = {
+      {"same values twice", ":03000000020030CB\n:03000000020030CB\n:00000001FF\n", "(no error)"},
+      {"one byte differs", ":03000000020030CB\n\n:020001000031CC\n:00000001FF\n",
+       "firmware.hex line 3: address 0002 gets 31 here but 30 on line 1 (two files pasted "
+       "together?)"},
+      {"through a segment record",
+       ":020010000102EB\n:020000020001FB\n:0200000003FFFC\n:00000001FF\n",
+       "firmware.hex line 3: address 0010 gets 03 here but 01 on line 1 (two files pasted "
+       "together?)"},
+  };
+  for (const Quirk& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
+}

@@ -18,6 +18,7 @@ struct DriverState {
   std::vector<std::string> calls;
   std::vector<uint8_t> pendingAnswers;
   bool closed = false;
+  uint32_t refusedRate = 0;  // a baud rate the driver does not take
 };
 
 class RecordingPort : public CommPort {
@@ -27,6 +28,7 @@ class RecordingPort : public CommPort {
   bool GetState(LineSettings& s) override { return Log("GetCommState"), s = state_.settings, true; }
   bool SetState(const LineSettings& s) override {
     Log("SetCommState" + std::string(s.abortOnError ? "+abort" : ""));
+    if (s.baudRate == state_.refusedRate) return false;
     state_.settings = s;
     return true;
   }
@@ -127,6 +129,24 @@ TEST(TSerialOpen, FailureNamesThePortAndTheReasonAndCanBeRetried) {
   serial.Close();
   EXPECT_THROW(serial.Open(), Exception);
   EXPECT_EQ(opener.names.size(), 2u);
+}
+
+// A driver that cannot make 4800 baud would leave the line at whatever it was, and every
+// answer garbled.
+TEST(TSerialOpen, LineSettingsTheDriverRefusesAreAnErrorNamingThePort) {
+  RecordingOpener opener;
+  opener.state.refusedRate = 4800;
+  TSerial serial(4, opener);
+  try {
+    serial.Open();
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "Sériový port COM4 nelze otevřít\nCOM4: the driver refused the line settings "
+              "(4800 baud, 8 data bits, no parity, 1 stop bit)");
+  }
+  EXPECT_FALSE(serial.IsOpen());
+  EXPECT_TRUE(opener.state.closed);
 }
 
 TEST(TSerialPort, NewNumberAppliesFromTheNextOpening) {
