@@ -4,9 +4,11 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
-            xvfb xauth g++-mingw-w64-x86-64-posix wine wine64
+            xvfb xauth g++-mingw-w64-x86-64-posix wine wine64 clang libclang-rt-14-dev
+# Seconds each fuzz target runs in `make fuzz`.
+FUZZ_SECONDS ?= 180
 
-.PHONY: all deps configure build test test-win run bench tsan format clean
+.PHONY: all deps configure build test test-win run bench asan tsan fuzz format clean
 
 all: build
 
@@ -24,8 +26,13 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Every part, each in a build folder of its own: the plain build, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threads under ThreadSanitizer, and the
+# Windows build under Wine.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) asan
+	$(MAKE) tsan
 	$(MAKE) test-win
 
 # The Windows build (mingw-w64) of every layer but the window, its tests run under Wine, and
@@ -40,11 +47,33 @@ test-win: build
 bench: build
 	$(BUILD)/bench/isp89-bench
 
+# The whole tree and every Linux test (the window's on the offscreen platform, the fuzz
+# corpora) under AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the test.
+asan: deps
+	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DISP89_SANITIZE=ON
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+
 # The worker and the threads under ThreadSanitizer, in a build folder of their own.
 tsan: deps
 	cmake -S . -B $(BUILD)-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DISP89_TSAN=ON
 	cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threads
+
+# The fuzz targets under libFuzzer (clang), FUZZ_SECONDS each. New inputs that reach new
+# code go to $(BUILD)-fuzz/corpus, a crashing input to $(BUILD)-fuzz/found: copy it into
+# tests/fuzz/corpus/<target>/ so that every test run replays it.
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DISP89_FUZZ=ON -DISP89_BUILD_GUI=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target hex_round_trip_fuzzer image_load_fuzzer
+	for target in hex_round_trip image_load; do \
+	  mkdir -p $(BUILD)-fuzz/corpus/$$target $(BUILD)-fuzz/found && \
+	  $(BUILD)-fuzz/tests/fuzz/$${target}_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=32768 \
+	    -artifact_prefix=$(BUILD)-fuzz/found/$$target- \
+	    $(BUILD)-fuzz/corpus/$$target tests/fuzz/corpus/$$target || exit 1; \
+	done
 
 # The window on the simulated chip where there is a display; else the command-line demo.
 run: build
@@ -58,4 +87,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-tsan $(BUILD)-win
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz $(BUILD)-win
