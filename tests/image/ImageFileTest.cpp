@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -219,18 +218,4 @@ TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
       EXPECT_EQ(path + c.error, e.Message()) << c.name;
     }
   }
-}
-
-TEST_F(ImageFileTest, WritesAnImageToAStreamInEitherFormat) {
-  Buffer image(8192);
-  image[0] = 0x0A;
-  image[1] = 0x1A;
-  std::ostringstream raw, hex;
-  ImageFile::Write(raw, image, ImageFile::Format::Raw, "the standard output");
-  ImageFile::Write(hex, image, ImageFile::Format::IntelHex, "the standard output");
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.Data()), 8192), raw.str());
-  EXPECT_EQ(":100000000A1AFFFFFFFFFFFFFFFFFFFFFFFFFFFFDA\n:00000001FF\n", hex.str());
-  std::ostringstream closed;
-  closed.setstate(std::ios::badbit);
-  EXPECT_THROW(ImageFile::Write(closed, image, ImageFile::Format::Raw, "out"), Exception);
 }

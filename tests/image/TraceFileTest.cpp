@@ -1,5 +1,4 @@
-// Trace files: never written through a link or into a FIFO or device, and new ones follow
-// the umask.
+// Trace files: never written through a link or into a FIFO or device.
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -41,21 +40,4 @@ TEST(TraceFile, ALinkOrAFifoUnderTheNameIsLeftAloneWithAWarning) {
   char byte = 0;
   EXPECT_EQ(0, read(reader, &byte, 1)) << "nothing went into the FIFO";
   close(reader);
-}
-
-TEST(TraceFile, ANewTraceFollowsTheUmaskAndAnOldOneIsReplaced) {
-  ScratchFolder folder;
-  ScratchFolder::Write(TraceFile::kReadName, {7, 7, 7, 7});
-  mode_t previous = umask(077);
-  {
-    TraceFile read(TraceFile::kReadName, true);
-    TraceFile write(TraceFile::kWriteName, true);
-    read.Append(0x1A);
-    write.Append(0x0A);
-  }
-  umask(previous);
-  EXPECT_EQ(std::vector<uint8_t>{0x1A}, ScratchFolder::Read(TraceFile::kReadName));
-  EXPECT_EQ(std::vector<uint8_t>{0x0A}, ScratchFolder::Read(TraceFile::kWriteName));
-  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
-            fs::status(TraceFile::kWriteName).permissions());
 }

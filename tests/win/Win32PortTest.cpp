@@ -138,3 +138,21 @@ TEST_F(Win32Port, TheLinkReadsTheChipsSignature) {
   EXPECT_EQ(0x06521E, device.ReadSignature());
   EXPECT_FALSE(serial.IsOpen());
 }
+
+// The next program on the port finds it as this one did, not at this program's speed.
+TEST_F(Win32Port, ClosingPutsBackTheLineSettingsFoundAtOpening) {
+  LineSettings found;
+  {
+    std::unique_ptr<CommPort> port = OpenPort();
+    ASSERT_NE(nullptr, port);
+    ASSERT_TRUE(port->GetState(found));
+    LineSettings changed = found;
+    changed.baudRate = found.baudRate == 19200 ? 9600 : 19200;
+    ASSERT_TRUE(port->SetState(changed));
+  }
+  std::unique_ptr<CommPort> port = OpenPort();
+  ASSERT_NE(nullptr, port);
+  LineSettings held;
+  ASSERT_TRUE(port->GetState(held));
+  EXPECT_EQ(found.baudRate, held.baudRate);
+}
