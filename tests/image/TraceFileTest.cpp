@@ -1,7 +1,7 @@
 // Trace files: never written through a link or into a FIFO or device.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
