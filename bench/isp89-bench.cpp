@@ -19,7 +19,7 @@
 #include "device/AT89S52.h"
 #include "platform/SystemClock.h"
 #include "serial/TSerial.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ class DeviceRun {
   const Buffer& Image() const { return image_; }
 
  private:
-  PortResolver resolver_{SystemClock::Instance()};
+  SimPortResolver resolver_{SystemClock::Instance()};
   TSerial serial_{1, resolver_};
   AT89S52 device_{&serial_, SystemClock::Instance()};
   QuietListener listener_;
@@ -157,7 +157,7 @@ class CliRun {
   }
 
  private:
-  PortResolver resolver_{SystemClock::Instance()};
+  SimPortResolver resolver_{SystemClock::Instance()};
   CliApp app_{resolver_, SystemClock::Instance()};
   std::filesystem::path folder_;
 };

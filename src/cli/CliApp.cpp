@@ -1,9 +1,11 @@
 #include "cli/CliApp.h"
 
-#include <new>
-
+#include "cli/BatchRun.h"
 #include "cli/CliError.h"
 #include "cli/CommandLine.h"
+#include "cli/FailureMessage.h"
+#include "cli/PortChoice.h"
+#include "cli/PortListing.h"
 #include "cli/Programmer.h"
 #include "cli/ProgressReporter.h"
 
@@ -13,12 +15,6 @@
 
 namespace {
 
-// Every error is one line: the link's two-line open failure becomes "first: second".
-std::string OneLine(std::string message) {
-  for (size_t at; (at = message.find('\n')) != std::string::npos;) message.replace(at, 1, ": ");
-  return message;
-}
-
 ProgressReporter::Style StyleFor(const CliOptions& options, bool errIsTerminal) {
   if (options.quiet) return ProgressReporter::Style::Silent;
   return errIsTerminal ? ProgressReporter::Style::Bar : ProgressReporter::Style::Lines;
@@ -26,7 +22,7 @@ ProgressReporter::Style StyleFor(const CliOptions& options, bool errIsTerminal) 
 
 }  // namespace
 
-CliApp::CliApp(PortOpener& opener, Clock& clock) : opener_(opener), clock_(clock) {}
+CliApp::CliApp(PortResolver& ports, Clock& clock) : ports_(ports), clock_(clock) {}
 
 std::string CliApp::VersionText() { return std::string("isp89-cli ") + ISP89_VERSION; }
 
@@ -34,26 +30,34 @@ int CliApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
                 bool errIsTerminal) {
   try {
     CliOptions options = CommandLine::Parse(arguments);
-    if (options.command == CliOptions::Command::Help) {
-      out << CommandLine::HelpText();
-      return 0;
+    switch (options.command) {
+      case CliOptions::Command::Help:
+        out << CommandLine::HelpText();
+        return 0;
+      case CliOptions::Command::Version:
+        out << VersionText() << '\n';
+        return 0;
+      case CliOptions::Command::Ports:
+        out << PortListing::Format(PortListing::Collect(ports_)) << std::flush;
+        return 0;
+      default:
+        break;
     }
-    if (options.command == CliOptions::Command::Version) {
-      out << VersionText() << '\n';
-      return 0;
+    for (const std::string& port : options.ports) PortChoice::Check(port, ports_);
+    if (options.ports.size() > 1) {
+      return BatchRun(options, ports_, clock_, out, err, StyleFor(options, errIsTerminal)).Run();
     }
-    ProgressReporter progress(err, StyleFor(options, errIsTerminal));
-    Programmer(options, opener_, clock_, out, err, progress).Run();
-    out << std::flush;
-    return 0;
-  } catch (const CliError& e) {
-    err << "isp89-cli: " << OneLine(e.Message()) << '\n';
-    return e.Status();
-  } catch (const Exception& e) {
-    err << "isp89-cli: " << OneLine(e.Message()) << '\n';
-    return CliError::kFailed;
-  } catch (const std::bad_alloc&) {
-    err << "isp89-cli: out of memory\n";
-    return CliError::kFailed;
+    return RunOnOnePort(options, out, err, errIsTerminal);
+  } catch (const std::exception& failure) {
+    err << "isp89-cli: " << FailureMessage::Of(failure) << '\n';
+    return FailureMessage::StatusOf(failure);
   }
+}
+
+int CliApp::RunOnOnePort(const CliOptions& options, std::ostream& out, std::ostream& err,
+                         bool errIsTerminal) {
+  ProgressReporter progress(err, StyleFor(options, errIsTerminal));
+  Programmer(options, options.ports.front(), ports_, clock_, out, err, progress).Run();
+  out << std::flush;
+  return 0;
 }

@@ -2,18 +2,20 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "image/ImageFile.h"
 
 // What the command line asked for, checked: the command is known, its file is there when it
 // needs one, the port and device names are valid.
 struct CliOptions {
-  enum class Command { None, Help, Version, Signature, Read, Write, Verify, Erase, Lock };
+  enum class Command { None, Help, Version, Ports, Signature, Read, Write, Verify, Erase, Lock };
 
   Command command = Command::None;
   std::string file;  // read, write, verify; "-" for read: the standard output
   std::optional<ImageFile::Format> format;  // --format: forced, not by name or content
-  std::string port = "COM1";
+  // -p, once or more: the command runs on every port at once. None given: COM1.
+  std::vector<std::string> ports;
   std::string device;                // empty: taken from the signature
   std::optional<unsigned> lockMode;  // lock --write MODE
   bool trace = false;

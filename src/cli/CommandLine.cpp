@@ -14,6 +14,7 @@ const std::map<std::string, Command>& CommandNames() {
   static const std::map<std::string, Command> kNames = {
       {"signature", Command::Signature}, {"read", Command::Read},   {"write", Command::Write},
       {"verify", Command::Verify},       {"erase", Command::Erase}, {"lock", Command::Lock},
+      {"ports", Command::Ports},
   };
   return kNames;
 }
@@ -59,7 +60,7 @@ class Parser {
     } else if (name == "--version") {
       if (options_.command != Command::Help) options_.command = Command::Version;
     } else if (name == "-p" || name == "--port") {
-      options_.port = valueOf();
+      options_.ports.push_back(valueOf());
     } else if (name == "-d" || name == "--device") {
       options_.device = valueOf();
     } else if (name == "--format") {
@@ -136,7 +137,19 @@ class Parser {
     if (!options_.device.empty() && !ChipCatalog::FindByName(options_.device)) {
       Usage("unknown device '" + options_.device + "': choose " + ChipCatalog::Names());
     }
-    PortChoice::Parse(options_.port);
+    if (options_.ports.empty()) options_.ports.push_back("COM1");
+    for (std::string& port : options_.ports) port = PortChoice::Normalize(port);
+    if (options_.ports.size() > 1) CheckSeveralPorts();
+  }
+
+  // Each port runs a session of its own, at once: a command that leaves a file, or that
+  // prints what one chip holds, needs one port.
+  void CheckSeveralPorts() const {
+    const Command command = options_.command;
+    if (command == Command::Read || command == Command::Lock || command == Command::Ports) {
+      Usage("several ports (-p) work with write, verify, erase and signature only");
+    }
+    if (options_.trace) Usage("--trace takes one port: every port would write the same files");
   }
 
   const std::vector<std::string>& arguments_;
@@ -166,6 +179,7 @@ std::string CommandLine::HelpText() {
          "  lock               show the lock bits LB1, LB2, LB3\n"
          "  lock --write MODE  program lock bits: MODE 0 to 7, bit 0 LB1, bit 1 LB2,\n"
          "                     bit 2 LB3 (3: no programming, no reading back)\n"
+         "  ports              list the serial ports, and which COMn names each\n"
          "\n"
          "A FILE to write or verify that holds Intel HEX records is read as HEX whatever\n"
          "its name; a FILE named .hex or .ihx must be HEX; any other is a raw image.\n"
@@ -173,9 +187,12 @@ std::string CommandLine::HelpText() {
          "Every command reads the signature first and stops when it names no known chip.\n"
          "\n"
          "Options:\n"
-         "  -p, --port PORT    COM1 to COM8 (or 1 to 8), a device path such as\n"
-         "                     /dev/ttyUSB0, or sim, sim:AT89S51, sim:AT89S52 (default COM1;\n"
-         "                     COMn is the device in ISP89_COM<n>, else /dev/ttyS<n-1>)\n"
+         "  -p, --port PORT    COMn (or just n), a device path such as /dev/ttyUSB0,\n"
+         "                     a USB serial number, usb:VID:PID, or sim, sim:AT89S51,\n"
+         "                     sim:AT89S52, sim2 ... (default COM1; COMn is the device in\n"
+         "                     ISP89_COM<n>, else the system's port n). Given more than\n"
+         "                     once, write, verify, erase and signature run on every port\n"
+         "                     at once and end with a table of the results\n"
          "  -d, --device DEV   AT89S51 or AT89S52 (default: the chip the signature names)\n"
          "  --format raw|hex   the FILE's format, whatever its name and content\n"
          "  --force            go on when the signature names no known chip or not the\n"

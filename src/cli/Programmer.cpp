@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "cli/CliError.h"
-#include "cli/FixedPortOpener.h"
-#include "cli/PortChoice.h"
 #include "image/ImageFile.h"
 #include "image/TraceFile.h"
+#include "platform/ControlEscapes.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -14,12 +14,6 @@ using Command = CliOptions::Command;
 constexpr uint32_t kPageSize = ProgrammingSession::kPageSize;
 constexpr uint32_t kImageSize = 8192;  // both chips are handled as 8 KB
 constexpr int8_t kLB2 = 0x02;
-
-std::string Hex(uint32_t value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
-  return text;
-}
 
 std::string Count(size_t count, const std::string& thing) {
   return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
@@ -43,32 +37,33 @@ class ProgressScope {
 
 }  // namespace
 
-Programmer::Programmer(const CliOptions& options, PortOpener& opener, Clock& clock,
-                       std::ostream& out, std::ostream& notes, ProgressReporter& progress)
-    : options_(options), clock_(clock), out_(out), notes_(notes), progress_(progress) {
-  PortChoice port = PortChoice::Parse(options.port);
-  if (port.Number() > 0) {
-    serial_ = std::make_unique<TSerial>(port.Number(), opener);
-  } else {
-    fixedOpener_ = std::make_unique<FixedPortOpener>(opener, port.Target());
-    serial_ = std::make_unique<TSerial>(1, *fixedOpener_);
-  }
-}
+Programmer::Programmer(const CliOptions& options, const std::string& port, PortOpener& opener,
+                       Clock& clock, std::ostream& out, std::ostream& notes,
+                       ProgressReporter& progress)
+    : options_(options),
+      clock_(clock),
+      out_(out),
+      notes_(notes),
+      progress_(progress),
+      serial_(port, opener) {}
 
 Programmer::~Programmer() = default;
 
 void Programmer::Note(const std::string& text) const {
-  if (!options_.quiet) out_ << text << '\n' << std::flush;
+  if (!options_.quiet) out_ << EscapeControlCharacters(text) << '\n' << std::flush;
 }
 
-// What can be checked without the chip is checked before the session starts, so that a bad
-// file or folder leaves the chip untouched.
-void Programmer::Run() {
+Buffer Programmer::Prepare() const {
   if (options_.command == Command::None) throw CliError(CliError::kUsage, "no command given");
   if (options_.command == Command::Read) CheckOutputFolder();
   const bool takesImage = options_.command == Command::Write || options_.command == Command::Verify;
-  const Buffer image = takesImage ? LoadInput() : Buffer(0);
-  ProgrammingSession session(*serial_, clock_);
+  return takesImage ? LoadInput() : Buffer(0);
+}
+
+void Programmer::Run() { Run(Prepare()); }
+
+void Programmer::Run(const Buffer& image) {
+  ProgrammingSession session(serial_, clock_);
   // Said after the command, whether it succeeded or not: slow exchanges explain both.
   struct LatencyNote {
     const Programmer& programmer;
@@ -101,6 +96,7 @@ void Programmer::RunCommand(ProgrammingSession& session, const Buffer& image) {
 void Programmer::Signature(int32_t word) {
   const ChipCatalog::Chip* chip = ChipCatalog::FindBySignature(word);
   const std::string bytes = ChipCatalog::SignatureText(word);
+  if (chip) outcome_.chip = chip->name;
   out_ << "signature " << bytes << ": " << (chip ? chip->name : "unknown chip") << '\n';
   if (!chip) {
     throw CliError(CliError::kFailed, "the target's signature reads " + bytes + ": " +
@@ -113,6 +109,7 @@ void Programmer::Identify(int32_t word) {
   const ChipCatalog::Chip* found = ChipCatalog::FindBySignature(word);
   if (found && (!chosen || found == chosen)) {
     chip_ = found;
+    outcome_.chip = chip_->name;
     return;
   }
   // Unknown, the 8 KB chip is the safe guess: it covers the smaller one's addresses too.
@@ -128,8 +125,10 @@ void Programmer::Identify(int32_t word) {
                    problem + (found ? "; choose -d " + std::string(found->name) : std::string()) +
                        "; --force goes on anyway");
   }
-  notes_ << "warning: " << problem << "; going on as the " << fallback.name << '\n';
+  notes_ << "warning: " << EscapeControlCharacters(problem) << "; going on as the "
+         << fallback.name << '\n';
   chip_ = &fallback;
+  outcome_.chip = chip_->name;
 }
 
 // With lock bit 2 programmed the chip answers FF to every read: a file of it is no backup.
@@ -143,7 +142,7 @@ void Programmer::CheckReadable(ProgrammingSession& session) {
                                           "; only a chip erase clears it, together with the "
                                           "flash; --force reads anyway");
   }
-  notes_ << "warning: " << problem << '\n';
+  notes_ << "warning: " << EscapeControlCharacters(problem) << '\n';
 }
 
 // "-" is the standard output; a file must be one a save can replace (no device, no FIFO).
@@ -165,7 +164,7 @@ Buffer Programmer::LoadInput() const {
     throw CliError(CliError::kUsage, e.Message());
   }
   if (result.longerThanImage) {
-    notes_ << "warning: " << options_.file << " is " << result.fileSize
+    notes_ << "warning: " << EscapeControlCharacters(options_.file) << " is " << result.fileSize
            << " bytes, longer than the " << image.Size() << "-byte memory; the first "
            << image.Size() << " bytes are used\n";
   }
@@ -272,6 +271,7 @@ void Programmer::Write(ProgrammingSession& session, const Buffer& image) {
   const std::vector<uint8_t> written = PagesWithData(image);
   session.ChipErase();
   WritePages(session, written, image);
+  outcome_.pagesWritten = static_cast<int>(written.size());
   const std::string done = "wrote " + options_.file + " to the " + chip_->name + ": " +
                            Count(written.size(), "page") + " written";
   if (options_.noVerify) {
@@ -284,6 +284,7 @@ void Programmer::Write(ProgrammingSession& session, const Buffer& image) {
   Buffer chip(kImageSize);
   ReadPages(session, checked, chip, "verifying");
   Compare(chip, image, checked, options_.file, "verify");
+  outcome_.pagesVerified = static_cast<int>(checked.size());
   if (written.empty() && !full) {
     session.CollectAnswers();
     return Note(options_.file + " is blank (all FF): the " + chip_->name +
@@ -297,6 +298,7 @@ void Programmer::Verify(ProgrammingSession& session, const Buffer& image) {
   Buffer chip(kImageSize);
   ReadPages(session, FlashPages(), chip, "verifying");
   Compare(chip, image, FlashPages(), options_.file, "verify");
+  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
   Note(options_.file + " matches the " + chip_->name + "'s flash (" +
        std::to_string(chip_->flashSize) + " bytes)");
 }
@@ -310,6 +312,7 @@ void Programmer::Erase(ProgrammingSession& session) {
   Buffer chip(kImageSize);
   ReadPages(session, FlashPages(), chip, "blank check");
   Compare(chip, Buffer(kImageSize), FlashPages(), "erased", "blank check");
+  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
   Note("erased the " + std::string(chip_->name) + " (blank check passed)");
 }
 

@@ -14,18 +14,34 @@
 #include "platform/PortOpener.h"
 #include "serial/TSerial.h"
 
-// Runs one command of the command line on the target, in one programming session: the
-// signature first, which names the chip, then the command's instructions, with the checks
-// around them (read-out protection before a read, read-back after a write or an erase).
-// Results and what was done go to `out` (the latter not with -q); warnings and progress to
-// `notes`. Throws CliError or the device's Exception on failure.
+// Runs one command of the command line on the target behind one port, in one programming
+// session: the signature first, which names the chip, then the command's instructions, with
+// the checks around them (read-out protection before a read, read-back after a write or an
+// erase). Results and what was done go to `out` (the latter not with -q); warnings and
+// progress to `notes`. Throws CliError, PortOpenError or the device's Exception on failure.
+// Programmers of different ports may run on threads of their own at once.
 class Programmer {
  public:
-  Programmer(const CliOptions& options, PortOpener& opener, Clock& clock, std::ostream& out,
-             std::ostream& notes, ProgressReporter& progress);
+  // What was done, for the table of a run on several ports; -1: not done.
+  struct Outcome {
+    std::string chip;
+    int pagesWritten = -1;
+    int pagesVerified = -1;
+  };
+
+  Programmer(const CliOptions& options, const std::string& port, PortOpener& opener,
+             Clock& clock, std::ostream& out, std::ostream& notes, ProgressReporter& progress);
   ~Programmer();
 
+  // Checks what can be checked without the chip, so that a bad file or folder leaves every
+  // chip untouched: the output folder of a read, the input file of a write or a verify,
+  // which it returns (an empty image for the other commands).
+  Buffer Prepare() const;
+  // The command, on the image Prepare() returned.
+  void Run(const Buffer& image);
+  // Prepare(), then Run().
   void Run();
+  const Outcome& Result() const { return outcome_; }
 
  private:
   void RunCommand(ProgrammingSession& session, const Buffer& image);
@@ -62,7 +78,7 @@ class Programmer {
   std::ostream& out_;
   std::ostream& notes_;
   ProgressReporter& progress_;
-  std::unique_ptr<PortOpener> fixedOpener_;  // when the port is a path or a sim name
-  std::unique_ptr<TSerial> serial_;
+  TSerial serial_;
   const ChipCatalog::Chip* chip_ = nullptr;
+  Outcome outcome_;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/ProgressBoard.h"
+
 namespace {
 
 constexpr int kBarWidth = 40;
@@ -9,7 +11,10 @@ constexpr int kBarWidth = 40;
 }  // namespace
 
 ProgressReporter::ProgressReporter(std::ostream& out, Style style)
-    : ProcessListener(true), out_(out), style_(style) {}
+    : ProcessListener(true), out_(&out), style_(style) {}
+
+ProgressReporter::ProgressReporter(ProgressBoard& board, size_t row, Style style)
+    : ProcessListener(true), board_(&board), row_(row), style_(style) {}
 
 ProgressReporter::~ProgressReporter() {
   End();
@@ -23,7 +28,7 @@ void ProgressReporter::Begin(const std::string& label) {
 }
 
 void ProgressReporter::End() {
-  if (lineOpen_) out_ << '\n' << std::flush;
+  if (lineOpen_) *out_ << '\n' << std::flush;
   lineOpen_ = false;
   label_.clear();
 }
@@ -33,16 +38,21 @@ void ProgressReporter::Notify(int value, int kind) {
   if (kind == NOTIFY_PROGRESS || kind == NOTIFY_FINISHED) Show(std::clamp(value, 0, 100));
 }
 
+std::string ProgressReporter::BarText(const std::string& label, int percent) {
+  const int filled = percent * kBarWidth / 100;
+  return label + " [" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
+         std::to_string(percent) + "%";
+}
+
 void ProgressReporter::Show(int percent) {
-  if (style_ == Style::Lines) {
-    if (lastShown_ >= 0 && percent / 10 <= lastShown_ / 10) return;
-    out_ << label_ << ": " << percent << "%\n" << std::flush;
-  } else {
-    if (percent == lastShown_) return;
-    int filled = percent * kBarWidth / 100;
-    out_ << '\r' << label_ << " [" << std::string(filled, '#')
-         << std::string(kBarWidth - filled, '.') << "] " << percent << "%" << std::flush;
-    lineOpen_ = true;
-  }
+  if (style_ == Style::Lines && lastShown_ >= 0 && percent / 10 <= lastShown_ / 10) return;
+  if (style_ == Style::Bar && percent == lastShown_) return;
   lastShown_ = percent;
+  if (board_) return board_->Show(row_, label_, percent);
+  if (style_ == Style::Lines) {
+    *out_ << label_ << ": " << percent << "%\n" << std::flush;
+    return;
+  }
+  *out_ << '\r' << BarText(label_, percent) << std::flush;
+  lineOpen_ = true;
 }

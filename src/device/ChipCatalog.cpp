@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-
 #include "device/AT89S51.h"
 #include "device/AT89S52.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -49,10 +48,10 @@ const ChipCatalog::Chip* ChipCatalog::FindByName(const std::string& name) {
 }
 
 std::string ChipCatalog::SignatureText(int32_t signatureWord) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02X %02X %02X", signatureWord & 0xFF,
-                (signatureWord >> 8) & 0xFF, (signatureWord >> 16) & 0xFF);
-  return text;
+  const auto byte = [signatureWord](int at) {
+    return Hex(static_cast<uint32_t>(signatureWord >> (8 * at)) & 0xFF, 2);
+  };
+  return byte(0) + " " + byte(1) + " " + byte(2);
 }
 
 std::string ChipCatalog::ExplainUnknown(int32_t signatureWord) {

@@ -4,16 +4,11 @@
 #include <cstdio>
 
 #include "platform/Exception.h"
+#include "platform/HexText.h"
 
 namespace {
 
 constexpr uint8_t kProgrammingEnableEcho = 0x69;
-
-std::string Hex(uint8_t byte) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", byte);
-  return text;
-}
 
 }  // namespace
 
@@ -55,7 +50,7 @@ void ProgrammingSession::ProgramEnable() {
   }
   if (answers[3] != kProgrammingEnableEcho) {
     throw Exception("the target did not enter programming mode (expected 69, got " +
-                    Hex(answers[3]) + "); check the adapter, the target's power and its clock");
+                    Hex(answers[3], 2) + "); check the adapter, the target's power and its clock");
   }
   Wait(600);
 }

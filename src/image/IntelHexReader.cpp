@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/Exception.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -13,17 +14,9 @@ constexpr uint8_t kData = 0x00, kEnd = 0x01, kSegment = 0x02, kStartSegment = 0x
 // Count, two address bytes, type and checksum.
 constexpr size_t kRecordOverhead = 5;
 
-std::string Hex2(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-  return text;
-}
+std::string Hex2(unsigned value) { return Hex(value & 0xFFu, 2); }
 
-std::string Hex4(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value));
-  return text;
-}
+std::string Hex4(uint32_t value) { return Hex(value, 4); }
 
 // A character as a message can show it: printable ASCII as it is, others escaped, so that a
 // NUL does not cut the message and a CR or ESC does not garble a terminal.

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/HexText.h"
+
 namespace {
 
 constexpr uint8_t kData = 0x00, kEnd = 0x01, kLinear = 0x04;
 
-void AppendHex(std::string& text, uint8_t byte) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  text += kDigits[byte >> 4];
-  text += kDigits[byte & 0x0F];
-}
+void AppendHex(std::string& text, uint8_t byte) { text += Hex(byte, 2); }
 
 bool AllErased(const uint8_t* bytes, size_t count) {
   return std::all_of(bytes, bytes + count, [](uint8_t b) { return b == Buffer::kErased; });

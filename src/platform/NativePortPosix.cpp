@@ -1,7 +1,9 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -9,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/NativePort.h"
@@ -17,44 +20,43 @@
 
 namespace {
 
-// The variable that names the device for this path: ISP89_COM3 for /dev/ttyS2.
-std::string VariableFor(const std::string& path) {
-  const std::string prefix = "/dev/ttyS";
-  if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
-      path.find_first_not_of("0123456789", prefix.size()) == std::string::npos &&
-      path.size() - prefix.size() < 6) {
-    return "ISP89_COM" + std::to_string(std::stoi(path.substr(prefix.size())) + 1);
-  }
-  return "ISP89_COM<n> (n: the port number)";
+// The group that owns the device, which a user must be in to open it ("dialout").
+std::string OwningGroup(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return "";
+  const group* owner = getgrgid(status.st_gid);
+  return owner && owner->gr_name ? owner->gr_name : "";
 }
 
-std::string OpenFailure(const std::string& path, int error) {
-  std::string text = "cannot open " + path + ": " + std::strerror(error);
+NativeOpenFailure::Cause CauseOf(int error) {
   switch (error) {
     case EACCES:
     case EPERM:
-      return text +
-             "; your user may not use serial ports: add it to the dialout group "
-             "(sudo usermod -aG dialout $USER), then log in again";
+      return NativeOpenFailure::Cause::Permission;
     case ENOENT:
     case ENODEV:
     case ENXIO:
     case EIO:
-      return text + "; there is no such device: connect the adapter, or set " + VariableFor(path) +
-             " to its device, a path like /dev/ttyUSB0";
+      return NativeOpenFailure::Cause::NoDevice;
     case EBUSY:
-      return text + "; the port is in use by another program: close it and try again";
+      return NativeOpenFailure::Cause::InUse;
     case ENOTTY:
-      return text + "; this is not a serial port";
+      return NativeOpenFailure::Cause::NotSerial;
     default:
-      return text;
+      return NativeOpenFailure::Cause::Other;
   }
 }
 
-std::string InUseFailure(const std::string& path) {
-  return "cannot open " + path +
-         ": the port is in use by another program (it holds the port locked); "
-         "close it and try again";
+NativeOpenFailure OpenFailure(const std::string& path, int error) {
+  NativeOpenFailure failure;
+  failure.cause = CauseOf(error);
+  failure.reason = std::strerror(error);
+  if (failure.cause == NativeOpenFailure::Cause::Permission) failure.group = OwningGroup(path);
+  return failure;
+}
+
+NativeOpenFailure InUseFailure() {
+  return {NativeOpenFailure::Cause::InUse, "another program holds the port locked", ""};
 }
 
 // The driver of a USB-serial adapter otherwise may hold each received byte up to 16 ms
@@ -83,15 +85,17 @@ bool HeldExclusivelyByAnother(int fd) {
 #endif
 }
 
-std::unique_ptr<PosixCommPort> Refuse(int fd, std::string& failure, std::string text) {
+std::unique_ptr<PosixCommPort> Refuse(int fd, NativeOpenFailure& failure,
+                                      NativeOpenFailure why) {
   close(fd);
-  failure = std::move(text);
+  failure = std::move(why);
   return nullptr;
 }
 
 }  // namespace
 
-std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path, std::string& failure) {
+std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path,
+                                                   NativeOpenFailure& failure) {
   // Non-blocking: the open must not wait for a modem's carrier, and reads and writes wait
   // through poll() with their time-outs.
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -107,9 +111,9 @@ std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path, std:
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int error = errno;
     return Refuse(fd, failure,
-                  error == EWOULDBLOCK ? InUseFailure(path) : OpenFailure(path, error));
+                  error == EWOULDBLOCK ? InUseFailure() : OpenFailure(path, error));
   }
-  if (HeldExclusivelyByAnother(fd)) return Refuse(fd, failure, InUseFailure(path));
+  if (HeldExclusivelyByAnother(fd)) return Refuse(fd, failure, InUseFailure());
   if (ioctl(fd, TIOCEXCL) != 0) return Refuse(fd, failure, OpenFailure(path, errno));
   MakeRawLine(settings);
   if (tcsetattr(fd, TCSANOW, &settings) != 0) {
@@ -252,10 +256,28 @@ bool PosixCommPort::DrainOutput() {
   return true;
 }
 
-std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
+std::unique_ptr<CommPort> OpenNativePort(const std::string& path, NativeOpenFailure& failure) {
   return PosixCommPort::Open(path, failure);
 }
 
 std::string DefaultNativePortPath(int portNumber) {
   return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+// Links are followed: /dev/serial/by-id/... names the /dev/ttyUSB0 it points to.
+bool SameNativeDevice(const std::string& first, const std::string& second) {
+  if (first == second) return true;
+  std::unique_ptr<char, decltype(&free)> a(realpath(first.c_str(), nullptr), &free);
+  std::unique_ptr<char, decltype(&free)> b(realpath(second.c_str(), nullptr), &free);
+  return a && b && std::strcmp(a.get(), b.get()) == 0;
+}
+
+// isp89-sim and other programs serve on pseudo-terminals, which live under /dev/pts.
+std::string NativeDeviceNote(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return "no such device";
+  if (!S_ISCHR(status.st_mode)) return "not a device";
+  std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
+  if (real && std::strncmp(real.get(), "/dev/pts/", 9) == 0) return "pseudo-terminal";
+  return "a device the system does not list as a serial port";
 }

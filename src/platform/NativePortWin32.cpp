@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include <ctype.h>
 #include <string.h>
 
 #include "platform/NativePort.h"
+#include "platform/PortName.h"
 #include "platform/Win32Error.h"
 
 namespace {
@@ -114,27 +116,33 @@ class Win32CommPort : public CommPort {
 
 // "COM12" alone names no file: ports above 9 open only as \\.\COM12, which works for all.
 std::string DeviceFileName(const std::string& path) {
-  if (path.size() > 3 && _strnicmp(path.c_str(), "COM", 3) == 0 &&
-      path.find_first_not_of("0123456789", 3) == std::string::npos) {
-    return "\\\\.\\" + path;
-  }
-  return path;
+  return PortName::Parse(path).kind == PortName::Kind::Com ? "\\\\.\\" + path : path;
 }
 
-std::string OpenFailure(const std::string& path, DWORD error) {
-  std::string text = "cannot open " + path + ": " + Win32ErrorText(error);
+NativeOpenFailure OpenFailure(DWORD error) {
+  NativeOpenFailure failure;
+  failure.reason = Win32ErrorText(error);
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return text +
-             "; there is no such port: connect the adapter and look up its COM number in the "
-             "Device Manager, or set ISP89_COM<n> (n: the port number) to its name, like COM3";
+      failure.cause = NativeOpenFailure::Cause::NoDevice;
+      break;
+    // Share mode 0: a port that another program holds is refused as access denied.
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-      return text + "; the port is in use by another program: close it and try again";
+      failure.cause = NativeOpenFailure::Cause::InUse;
+      break;
     default:
-      return text;
+      break;
   }
+  return failure;
+}
+
+// "\\.\com3", "COM3" and "\\.\COM3" name one port.
+std::string Canonical(const std::string& name) {
+  std::string text = name.compare(0, 4, "\\\\.\\") == 0 ? name.substr(4) : name;
+  for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
 }  // namespace
@@ -143,11 +151,11 @@ std::string OpenFailure(const std::string& path, DWORD error) {
 // starts each opening with empty queues; other drivers need not (Wine on a pseudo-terminal
 // keeps the bytes that arrived after the last program stopped reading), so the queues are
 // purged once here: a stale answer would shift every answer of the next operation.
-std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& failure) {
+std::unique_ptr<CommPort> OpenNativePort(const std::string& path, NativeOpenFailure& failure) {
   HANDLE handle = CreateFileA(DeviceFileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                               nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    failure = OpenFailure(path, GetLastError());
+    failure = OpenFailure(GetLastError());
     return nullptr;
   }
   // A file or another device would open too, and take the bytes without answering.
@@ -155,7 +163,7 @@ std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& f
   dcb.DCBlength = sizeof dcb;
   if (GetFileType(handle) != FILE_TYPE_CHAR || !GetCommState(handle, &dcb)) {
     CloseHandle(handle);
-    failure = "cannot open " + path + ": this is not a serial port";
+    failure = {NativeOpenFailure::Cause::NotSerial, "not a communications device", ""};
     return nullptr;
   }
   PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
@@ -165,3 +173,9 @@ std::unique_ptr<CommPort> OpenNativePort(const std::string& path, std::string& f
 std::string DefaultNativePortPath(int portNumber) {
   return "\\\\.\\COM" + std::to_string(portNumber);
 }
+
+bool SameNativeDevice(const std::string& first, const std::string& second) {
+  return Canonical(first) == Canonical(second);
+}
+
+std::string NativeDeviceNote(const std::string&) { return "a port the system does not list"; }

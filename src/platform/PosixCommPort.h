@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/CommPort.h"
+#include "platform/NativePort.h"
 
 // A serial port through termios: raw 8-bit line, no flow control, no character processing, so
 // every byte passes as it is in both directions. Held exclusively (TIOCEXCL and a flock, which
@@ -18,7 +19,7 @@
 class PosixCommPort : public CommPort {
  public:
   // Returns null with `failure` saying what went wrong on `path` and what to do about it.
-  static std::unique_ptr<PosixCommPort> Open(const std::string& path, std::string& failure);
+  static std::unique_ptr<PosixCommPort> Open(const std::string& path, NativeOpenFailure& failure);
   ~PosixCommPort() override;
   PosixCommPort(const PosixCommPort&) = delete;
   PosixCommPort& operator=(const PosixCommPort&) = delete;

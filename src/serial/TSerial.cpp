@@ -1,26 +1,27 @@
 #include "serial/TSerial.h"
 
-#include "platform/Exception.h"
+#include "serial/PortOpenError.h"
 
 TSerial::TSerial(int32_t portNumber, PortOpener& opener)
     : portNumber_(portNumber), opener_(opener) {}
+
+TSerial::TSerial(std::string deviceName, PortOpener& opener)
+    : portNumber_(0), opener_(opener), fixedName_(std::move(deviceName)) {}
 
 TSerial::~TSerial() { Close(); }
 
 void TSerial::SetPort(int32_t portNumber) { portNumber_.store(portNumber); }
 
-std::string TSerial::DeviceName() const { return "COM" + std::to_string(GetPort()); }
+std::string TSerial::DeviceName() const {
+  return fixedName_.empty() ? "COM" + std::to_string(GetPort()) : fixedName_;
+}
 
 void TSerial::Open() {
   if (open_) return;
   std::string name = DeviceName();
   std::string failure;
   handle_ = opener_.Open(name, failure);
-  if (!handle_) {
-    std::string message = "Sériový port " + name + " nelze otevřít";
-    if (!failure.empty()) message += "\n" + failure;
-    throw Exception(message);
-  }
+  if (!handle_) throw PortOpenError(name, failure);
   openedName_ = name;
   // open_ is set last, but the setters below must reach the driver already.
   open_ = true;
@@ -39,9 +40,9 @@ void TSerial::Open() {
   SetReadTimeout(readConstant_);
   if (stateRefused_) {
     Close();
-    throw Exception("Sériový port " + name + " nelze otevřít\n" + name +
-                    ": the driver refused the line settings (" + std::to_string(baudRate_) +
-                    " baud, 8 data bits, no parity, 1 stop bit)");
+    throw PortOpenError(name, name + ": the driver refused the line settings (" +
+                                  std::to_string(baudRate_) +
+                                  " baud, 8 data bits, no parity, 1 stop bit)");
   }
 }
 

@@ -16,21 +16,25 @@
 //
 // It serves one thread at a time. Only the port number may be changed from another thread
 // while an operation runs; it applies from the next opening.
+//
+// A program that names its port itself (the command line: "/dev/ttyUSB0", "sim") makes the
+// link with that name instead of a number; the link then always opens that name.
 class TSerial {
  public:
   TSerial(int32_t portNumber, PortOpener& opener);
+  TSerial(std::string deviceName, PortOpener& opener);
   ~TSerial();
   TSerial(const TSerial&) = delete;
   TSerial& operator=(const TSerial&) = delete;
 
   void SetPort(int32_t portNumber);
   int32_t GetPort() const { return portNumber_.load(); }
-  // "COM" and the port number: the name the next Open() opens.
+  // "COM" and the port number, or the name the link was made with: what the next Open() opens.
   std::string DeviceName() const;
   // The name the link is open on, or was last open on.
   const std::string& OpenedName() const { return openedName_; }
 
-  // Opens and configures the port; does nothing when it is open. Throws Exception with
+  // Opens and configures the port; does nothing when it is open. Throws PortOpenError:
   // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why; also
   // when the driver refuses the line settings (the port is closed again).
   void Open();
@@ -84,5 +88,6 @@ class TSerial {
   const uint32_t readConstant_ = 100;
 
   PortOpener& opener_;
+  const std::string fixedName_;  // the name the link was made with, if any
   std::string openedName_;
 };

@@ -15,7 +15,7 @@
 #include "device/AT89S5X.h"
 #include "image/Buffer.h"
 #include "serial/TSerial.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 #include "ui/DesignLayout.h"
 #include "ui/ProgFormContext.h"
 #include "ui/platform/ProgramArguments.h"
@@ -64,7 +64,7 @@ class TProgForm : public QMainWindow {
   const Buffer* Image() const { return image.get(); }
   const AT89S5xRunnable* Worker() const { return worker.get(); }
   const TSerial& Serial() const { return *serial; }
-  PortResolver& Resolver() { return resolver; }
+  SimPortResolver& Resolver() { return resolver; }
   int DevicesCreated() const { return devicesCreated; }
   // How much the design positions were enlarged for the platform's font (1: not at all).
   double LayoutScale() const { return layoutScale; }
@@ -89,7 +89,7 @@ class TProgForm : public QMainWindow {
   std::unique_ptr<UserDialogs> ownDialogs;
   UserDialogs& dialogs;
   ProgramArguments arguments;
-  PortResolver resolver;
+  SimPortResolver resolver;
   QtMessageTarget messageTarget{this};
   DesignLayout design;
   double layoutScale = 1.0;

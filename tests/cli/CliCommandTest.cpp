@@ -248,7 +248,7 @@ TEST_F(CliCommands, AnAdapterGoingSilentFailsTheWrite) {
   Chip()->SetSilenceAfter(4 + 12 + 4 + 100);  // enable, signature, erase, into the page
   Result r = Run({"-q", "-p", "sim:AT89S52", "write", "blink.hex"});
   EXPECT_EQ(1, r.status);
-  EXPECT_EQ(0u, r.err.find("isp89-cli: COM1: the programmer did not answer"));
+  EXPECT_EQ(0u, r.err.find("isp89-cli: sim:AT89S52: the programmer did not answer"));
   EXPECT_EQ(1u, CountOf(r.err, "\n"));
 }
 
@@ -281,8 +281,13 @@ class BlankTargetPort : public CommPort {
   std::vector<uint8_t> answers_;
 };
 
-class BlankTargetOpener : public PortOpener {
+// The port "blank": a target that answers 00 to everything.
+class BlankTarget : public PortTarget {
  public:
+  bool Claims(const std::string& name) const override { return name == "blank"; }
+  std::string Check(const std::string&) const override { return ""; }
+  std::string Canonical(const std::string& name) const override { return name; }
+  std::string Describe(const std::string& name) const override { return name; }
   std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
     return std::make_unique<BlankTargetPort>();
   }
@@ -293,8 +298,11 @@ class BlankTargetOpener : public PortOpener {
 TEST(CliBlankTarget, ABlankSignatureIsExplainedAndGuardsWriteAndErase) {
   ScratchFolder folder;
   VirtualClock clock;
-  BlankTargetOpener opener;
-  CliApp app(opener, clock);
+  BlankTarget blank;
+  PortResolver ports;
+  ports.AddTarget(blank);
+  setenv("ISP89_COM1", "blank", 1);
+  CliApp app(ports, clock);
   std::ostringstream out, err;
   EXPECT_EQ(1, app.Run({"signature"}, out, err, false));
   EXPECT_EQ("signature 00 00 00: unknown chip\n", out.str());
@@ -317,6 +325,7 @@ TEST(CliBlankTarget, ABlankSignatureIsExplainedAndGuardsWriteAndErase) {
       std::string::npos,
       forced.str().find("isp89-cli: blank check failed: 8192 of 8192 bytes differ; the first at "
                         "0000: chip 00, erased FF\n"));
+  unsetenv("ISP89_COM1");
 }
 
 // The erase leaves every page FF, so write sends only the pages that hold other bytes, and
@@ -385,6 +394,6 @@ TEST_F(CliCommands, EraseWithoutCheckStillNoticesASilentAdapter) {
   Chip()->SetSilenceAfter(4 + 12);  // answers the enable and the signature, then nothing
   Result r = Run({"-p", "sim:AT89S52", "erase", "--no-verify"});
   EXPECT_EQ(1, r.status);
-  EXPECT_EQ(0u, r.err.find("isp89-cli: COM1: the programmer did not answer")) << r.err;
+  EXPECT_EQ(0u, r.err.find("isp89-cli: sim:AT89S52: the programmer did not answer")) << r.err;
   EXPECT_EQ("", r.out);
 }

@@ -9,7 +9,7 @@
 
 #include "cli/CliApp.h"
 #include "platform/VirtualClock.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
 #include "support/ScratchFolder.h"
 
@@ -54,7 +54,7 @@ class CliFixture : public ::testing::Test {
 
   ScratchFolder folder_;
   VirtualClock clock_;
-  PortResolver resolver_{clock_};
+  SimPortResolver resolver_{clock_};
   CliApp app_{resolver_, clock_};
 };
 

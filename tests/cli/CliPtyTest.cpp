@@ -115,11 +115,13 @@ TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
       {{"-p", "sim", "frobnicate"}, 2, "isp89-cli: unknown command 'frobnicate'"},
       {{"-p", "sim", "--fast", "lock"}, 2, "isp89-cli: unknown option '--fast'"},
       {{"-p", "sim", "-d", "AT90S8515", "lock"}, 2, "isp89-cli: unknown device 'AT90S8515'"},
-      {{"-p", "LPT1", "lock"}, 2, "isp89-cli: unknown port 'LPT1'"},
+      {{"-p", "COM0", "lock"}, 2, "isp89-cli: unknown port 'COM0'"},
+      {{"-p", "LPT1", "lock"}, 1, "isp89-cli: cannot open LPT1: no serial port has the USB "
+                                  "serial number 'LPT1'"},
       {{"-p", "sim", "write", "missing.hex"}, 2, "isp89-cli: cannot open missing.hex: "},
       {{"-p", "sim", "write", "bad.hex"}, 2, "isp89-cli: bad.hex line 1: the line is too short"},
       {{"-p", "sim", "verify", "."}, 2, "isp89-cli: . is a folder, not an image file"},
-      {{"-p", "/nonexistent/ttyUSB7", "lock"}, 1, "isp89-cli: Sériový port COM1 nelze otevřít: "},
+      {{"-p", "/nonexistent/ttyUSB7", "lock"}, 1, "isp89-cli: cannot open /nonexistent/ttyUSB7: "},
   };
   for (const Case& c : cases) {
     Outcome outcome = Cli(c.arguments);
@@ -138,9 +140,9 @@ TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
 
 TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
   SimProcess sim({});
-  std::string failure;
+  NativeOpenFailure failure;
   std::unique_ptr<CommPort> holder = OpenNativePort(sim.Port(), failure);
-  ASSERT_TRUE(holder) << failure;
+  ASSERT_TRUE(holder) << failure.reason;
   auto start = steady_clock::now();
   Outcome busy = Cli({"-p", sim.Port(), "signature"});
   EXPECT_EQ(1, busy.status);
@@ -156,7 +158,8 @@ TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
   SimProcess sim({"--silent-after", "3000"});
   Outcome read = Cli({"-p", sim.Port(), "-d", "AT89S51", "read", "out.bin"});
   EXPECT_EQ(1, read.status);
-  EXPECT_NE(std::string::npos, read.err.find("isp89-cli: COM1: the programmer did not answer"));
+  EXPECT_NE(std::string::npos,
+            read.err.find("isp89-cli: " + sim.Port() + ": the programmer did not answer"));
   EXPECT_FALSE(std::filesystem::exists("out.bin"));
   EXPECT_EQ(0, sim.Stop());
 }

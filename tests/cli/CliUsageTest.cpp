@@ -28,10 +28,15 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"--fast", "signature"}, "unknown option '--fast'"},
       {{"-x", "signature"}, "unknown option '-x'"},
       {{"-d", "AT89C51", "signature"}, "unknown device 'AT89C51': choose AT89S51, AT89S52"},
-      {{"-p", "COM9", "signature"}, "unknown port 'COM9': use COM1 to COM8"},
+      {{"-p", "COM0", "signature"}, "unknown port 'COM0': use COMn (or just n), a device path"},
       {{"-p", "0", "signature"}, "unknown port '0'"},
-      {{"-p", "ttyUSB0", "signature"}, "unknown port 'ttyUSB0'"},
-      {{"-p", "sim:AT89C2051", "signature"}, "unknown port 'sim:AT89C2051'"},
+      {{"-p", "usb:0403", "signature"}, "unknown port 'usb:0403'"},
+      {{"-p", "sim:AT89C2051", "signature"}, "unknown port 'sim:AT89C2051': 'sim:AT89C2051' names "
+                                             "no simulated chip"},
+      {{"-p", "sim100", "signature"}, "unknown port 'sim100': 'sim100' is no simulated port"},
+      {{"-p", "sim", "-p", "sim2", "read", "a.bin"}, "several ports (-p) work with write, verify"},
+      {{"-p", "sim", "-p", "sim2", "lock"}, "several ports (-p) work with write, verify"},
+      {{"-p", "sim", "-p", "sim2", "--trace", "erase"}, "--trace takes one port"},
       {{"-p"}, "option -p needs a value"},
       {{"write"}, "the command needs a FILE"},
       {{"signature", "extra"}, "unexpected argument 'extra'"},
@@ -62,26 +67,34 @@ TEST_F(CliUsage, OptionsMayFollowTheCommand) {
       CommandLine::Parse({"write", "fw.hex", "--port", "/dev/ttyUSB0", "-d", "at89s52", "-q"});
   EXPECT_EQ(CliOptions::Command::Write, options.command);
   EXPECT_EQ("fw.hex", options.file);
-  EXPECT_EQ("/dev/ttyUSB0", options.port);
+  EXPECT_EQ(std::vector<std::string>{"/dev/ttyUSB0"}, options.ports);
   EXPECT_EQ("at89s52", options.device);
   EXPECT_TRUE(options.quiet);
-  EXPECT_EQ("COM1", CommandLine::Parse({"lock"}).port);
+  EXPECT_EQ(std::vector<std::string>{"COM1"}, CommandLine::Parse({"lock"}).ports);
+  EXPECT_EQ((std::vector<std::string>{"COM3", "COM12", "sim"}),
+            CommandLine::Parse({"-p", "3", "-p", "com12", "--port=sim", "erase"}).ports);
 }
 
-TEST_F(CliUsage, PortsThatCannotBeOpenedFailWithTheDeviceNamed) {
+// In English, naming the port as it was given; only a COM name brings up ISP89_COM<n>.
+TEST_F(CliUsage, PortsThatCannotBeOpenedFailWithThePortNamedAsGiven) {
   setenv("ISP89_COM5", "/nonexistent/tty5", 1);
-  for (const char* port : {"COM5", "5"}) {
-    Result r = Run({"-p", port, "signature"});
-    EXPECT_EQ(1, r.status) << port;
-    EXPECT_EQ(0u, r.err.find("isp89-cli: Sériový port COM5 nelze otevřít: cannot open "
-                             "/nonexistent/tty5: "))
-        << r.err;
+  struct Case {
+    std::string port, start;
+    bool speaksOfVariable;
+  } cases[] = {
+      {"COM5", "isp89-cli: cannot open COM5 (/nonexistent/tty5, from ISP89_COM5): ", true},
+      {"5", "isp89-cli: cannot open COM5 (/nonexistent/tty5, from ISP89_COM5): ", true},
+      {"/nonexistent/ttyUSB9", "isp89-cli: cannot open /nonexistent/ttyUSB9: ", false},
+  };
+  for (const Case& c : cases) {
+    Result r = Run({"-p", c.port, "lock"});
+    EXPECT_EQ(1, r.status) << c.port;
+    EXPECT_EQ(0u, r.err.find(c.start)) << r.err;
+    EXPECT_EQ(c.speaksOfVariable, r.err.find("ISP89_COM") != std::string::npos) << r.err;
+    EXPECT_EQ(std::string::npos, r.err.find("Sériový")) << r.err;
+    EXPECT_EQ(r.err.size() - 1, r.err.find('\n')) << r.err;
   }
   unsetenv("ISP89_COM5");
-  Result path = Run({"-p", "/nonexistent/ttyUSB9", "lock"});
-  EXPECT_EQ(1, path.status);
-  EXPECT_NE(std::string::npos, path.err.find("cannot open /nonexistent/ttyUSB9: "));
-  EXPECT_EQ(path.err.size() - 1, path.err.find('\n'));
 }
 
 TEST_F(CliUsage, DefaultPortIsCom1ResolvedThroughTheEnvironment) {

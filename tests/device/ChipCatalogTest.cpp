@@ -2,7 +2,7 @@
 
 #include "device/ChipCatalog.h"
 #include "platform/VirtualClock.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 
 TEST(ChipCatalog, SignaturesNameTheirChipsAndNothingElse) {
   const ChipCatalog::Chip* s51 = ChipCatalog::FindBySignature(0x06511E);
@@ -29,7 +29,7 @@ TEST(ChipCatalog, BlankSignaturesMeanNoTarget) {
 // Each entry makes the device it names: its signature read on that simulated chip finds it.
 TEST(ChipCatalog, EachEntryMakesADeviceThatReadsItsOwnSignature) {
   VirtualClock clock;
-  PortResolver resolver(clock);
+  SimPortResolver resolver(clock);
   for (const ChipCatalog::Chip& chip : ChipCatalog::Chips()) {
     setenv("ISP89_COM3", (std::string("sim:") + chip.name).c_str(), 1);
     TSerial serial(3, resolver);

@@ -18,6 +18,7 @@
 
 #include "platform/Exception.h"
 #include "platform/NativePort.h"
+#include "serial/PortResolver.h"
 #include "support/PtyLink.h"
 
 namespace {
@@ -51,7 +52,8 @@ int RunAsNobody(const std::function<bool()>& body) {
 
 std::string OpenFailureOf(const std::string& path) {
   std::string failure;
-  std::unique_ptr<CommPort> port = OpenNativePort(path, failure);
+  PortResolver resolver;
+  std::unique_ptr<CommPort> port = resolver.Open(path, failure);
   return port ? std::string("opened") : failure;
 }
 
@@ -136,9 +138,9 @@ TEST_F(PosixCommPortTest, OpenSetsTheLineTo4800RawEightNoParityOneStop) {
 // A pseudo-terminal keeps speed and stop bits but forces 8 data bits and no parity: what the
 // driver does not take whole is refused and undone.
 TEST_F(PosixCommPortTest, SettingsTheDriverHoldsRoundTripAndOthersAreRefusedAndUndone) {
-  std::string failure;
+  NativeOpenFailure failure;
   std::unique_ptr<CommPort> port = OpenNativePort(path_, failure);
-  ASSERT_TRUE(port) << failure;
+  ASSERT_TRUE(port) << failure.reason;
   const LineSettings held[] = {
       {9600, 8, LineSettings::kNoParity, LineSettings::kTwoStopBits, true},
       {115200, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false},
@@ -171,9 +173,9 @@ TEST_F(PosixCommPortTest, SettingsTheDriverHoldsRoundTripAndOthersAreRefusedAndU
 }
 
 TEST_F(PosixCommPortTest, TimeoutsAreKeptAndRtsOnAPseudoTerminalIsRefusedHarmlessly) {
-  std::string failure;
+  NativeOpenFailure failure;
   std::unique_ptr<CommPort> port = OpenNativePort(path_, failure);
-  ASSERT_TRUE(port) << failure;
+  ASSERT_TRUE(port) << failure.reason;
   CommTimeouts fresh{1, 1, 1, 1, 1};
   ASSERT_TRUE(port->GetTimeouts(fresh));
   EXPECT_EQ(fresh.readTotalTimeoutConstant, 0u);
@@ -306,27 +308,39 @@ TEST_F(PosixCommPortTest, EveryByteValuePassesUnalteredBothWays) {
   EXPECT_EQ(link_.Chip().WrittenBytes(), written);
 }
 
-TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedWithWhatToSet) {
-  std::string failure = OpenFailureOf("/tmp/isp89-no-such-folder/ttyUSB9");
-  EXPECT_THAT(failure, StartsWith("cannot open /tmp/isp89-no-such-folder/ttyUSB9: "));
-  EXPECT_THAT(failure, HasSubstr(std::strerror(ENOENT)));
-  EXPECT_THAT(failure, HasSubstr("no such device"));
-  EXPECT_THAT(failure, HasSubstr("ISP89_COM"));
-  EXPECT_THAT(failure, HasSubstr("/dev/ttyUSB0"));
-
-  struct stat info {};
-  if (stat("/dev/ttyS200", &info) != 0) {
-    EXPECT_THAT(OpenFailureOf("/dev/ttyS200"), HasSubstr("set ISP89_COM201 to"));
+// The hint follows how the port was named: only a COM name speaks of ISP89_COM<n>.
+TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedAsGivenWithWhatToDo) {
+  const std::string missing = "/tmp/isp89-no-such-folder/ttyUSB9";
+  setenv("ISP89_COM5", missing.c_str(), 1);
+  unsetenv("ISP89_COM201");
+  struct Case {
+    std::string name, start, hint;
+    bool speaksOfVariable;
+  } cases[] = {
+      {missing, "cannot open " + missing + ": ", "connect the adapter", false},
+      {"COM5", "cannot open COM5 (" + missing + ", from ISP89_COM5): ", "set ISP89_COM5 to",
+       true},
+      {"COM201", "cannot open COM201 (/dev/ttyS200): ", "set ISP89_COM201 to", true},
+  };
+  for (const Case& c : cases) {
+    std::string failure = OpenFailureOf(c.name);
+    EXPECT_THAT(failure, StartsWith(c.start));
+    EXPECT_THAT(failure, HasSubstr(std::strerror(ENOENT)));
+    EXPECT_THAT(failure, HasSubstr(c.hint));
+    EXPECT_EQ(c.speaksOfVariable, failure.find("ISP89_COM") != std::string::npos) << failure;
   }
+  unsetenv("ISP89_COM5");
   EXPECT_EQ(DefaultNativePortPath(1), "/dev/ttyS0");
   EXPECT_EQ(DefaultNativePortPath(3), "/dev/ttyS2");
+}
 
+TEST(PosixCommPortFailureTest, TheLinkSaysItInCzechAndEnglish) {
   setenv("ISP89_COM5", "/tmp/isp89-no-such-folder/ttyUSB9", 1);
-  PortResolver resolver(SystemClock::Instance());
+  PortResolver resolver;
   TSerial serial(5, resolver);
   std::string message = MessageOfOpen(serial);
-  EXPECT_THAT(message,
-              StartsWith("Sériový port COM5 nelze otevřít\ncannot open /tmp/isp89-no-such-folder"));
+  unsetenv("ISP89_COM5");
+  EXPECT_THAT(message, StartsWith("Sériový port COM5 nelze otevřít\ncannot open COM5 ("));
   EXPECT_FALSE(serial.IsOpen());
 }
 
@@ -341,21 +355,30 @@ TEST(PosixCommPortFailureTest, AFileThatIsNoTerminalIsRefused) {
   EXPECT_THAT(failure, HasSubstr("not a serial port"));
 }
 
-TEST(PosixCommPortFailureTest, PermissionDeniedTellsAboutTheDialoutGroup) {
+// The group is the one that owns the device, as the system says: dialout on Debian, uucp
+// elsewhere.
+TEST(PosixCommPortFailureTest, PermissionDeniedNamesTheOwningGroupAndHowToJoinIt) {
   char path[] = "/tmp/isp89-no-access-XXXXXX";
   int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
   close(fd);
+  const group* dialout = getgrnam("dialout");
+  if (geteuid() == 0 && dialout) {
+    ASSERT_EQ(chown(path, 0, dialout->gr_gid), 0);
+  }
   ASSERT_EQ(chmod(path, 0), 0);
+  struct stat status {};
+  ASSERT_EQ(stat(path, &status), 0);
+  const std::string owner = getgrgid(status.st_gid)->gr_name;
   auto check = [&] {
     std::string failure = OpenFailureOf(path);
     return failure.find(std::strerror(EACCES)) != std::string::npos &&
-           failure.find("dialout") != std::string::npos &&
-           failure.find("sudo usermod -aG dialout $USER") != std::string::npos;
+           failure.find("belongs to the group " + owner) != std::string::npos &&
+           failure.find("sudo usermod -aG " + owner + " $USER") != std::string::npos;
   };
   bool held = geteuid() == 0 ? RunAsNobody(check) == 0 : check();
   unlink(path);
-  EXPECT_TRUE(held);
+  EXPECT_TRUE(held) << "group " << owner;
 }
 
 }  // namespace
@@ -368,9 +391,9 @@ TEST(PosixCommPortGone, AHungUpTerminalFailsReadsAndWrites) {
   int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
-  std::string failure;
+  NativeOpenFailure failure;
   std::unique_ptr<CommPort> port = OpenNativePort(ptsname(master), failure);
-  ASSERT_TRUE(port) << failure;
+  ASSERT_TRUE(port) << failure.reason;
   port->SetTimeouts({0, 0, 100, 0, 100});
   ASSERT_TRUE(port->WriteByte(0xAC).Ok());
   close(master);

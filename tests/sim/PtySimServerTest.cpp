@@ -125,20 +125,20 @@ TEST(PtySimServerTest, AClientThatDiedHoldingThePortDoesNotLockOutTheNext) {
   PtySimServer server(chip);
   pid_t child = fork();
   if (child == 0) {
-    std::string failure;
+    NativeOpenFailure failure;
     std::unique_ptr<CommPort> held = OpenNativePort(server.SlavePath(), failure);
     _exit(held ? 0 : 1);  // no destructor runs: as if killed
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_EQ(WEXITSTATUS(status), 0) << "the client could not open the port";
-  std::string failure;
+  NativeOpenFailure failure;
   std::unique_ptr<CommPort> next;
   for (int attempt = 0; attempt < 50 && !next; ++attempt) {
     next = OpenNativePort(server.SlavePath(), failure);
     if (!next) std::this_thread::sleep_for(milliseconds(20));
   }
-  EXPECT_TRUE(next) << failure;
+  EXPECT_TRUE(next) << failure.reason;
 }
 
 }  // namespace

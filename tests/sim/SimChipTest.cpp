@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/VirtualClock.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
 
 namespace {
@@ -141,7 +141,7 @@ TEST(SimChipLink, WithoutRtsAnIdleGapStartsANewOperation) {
 
 TEST(PortResolverNames, EnvironmentSimNamesAndSystemPorts) {
   VirtualClock clock;
-  PortResolver resolver(clock);
+  SimPortResolver resolver(clock);
   unsetenv("ISP89_COM7");
 #ifdef _WIN32
   EXPECT_EQ(resolver.Resolve("COM7"), "\\\\.\\COM7");
@@ -160,7 +160,7 @@ TEST(PortResolverNames, EnvironmentSimNamesAndSystemPorts) {
 
 TEST(PortResolverNames, ASimulatedChipOutlivesItsOpenings) {
   VirtualClock clock;
-  PortResolver resolver(clock);
+  SimPortResolver resolver(clock);
   std::string failure;
   {
     auto port = resolver.Open("sim:AT89S52", failure);

@@ -7,7 +7,7 @@
 
 #include "platform/SystemClock.h"
 #include "serial/TSerial.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
 
@@ -26,7 +26,7 @@ class PtyLink {
 
   SimChip& Chip() { return *chip_; }
   PtySimServer& Server() { return server_; }
-  PortResolver& Resolver() { return resolver_; }
+  SimPortResolver& Resolver() { return resolver_; }
   TSerial& Serial() { return serial_; }
 
   // Writes each byte and reads its answer, as the device protocol does; a missing answer
@@ -48,6 +48,6 @@ class PtyLink {
  private:
   std::shared_ptr<SimChip> chip_;
   PtySimServer server_;
-  PortResolver resolver_;
+  SimPortResolver resolver_;
   TSerial serial_;  // last: closed before the server goes
 };

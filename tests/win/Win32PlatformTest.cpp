@@ -13,6 +13,7 @@
 
 #include "image/Buffer.h"
 #include "image/ImageFile.h"
+#include "serial/PortResolver.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 #include "platform/NativePort.h"
@@ -151,7 +152,8 @@ TEST(Win32PortNames, PortsOpenByTheirDeviceNames) {
 
 TEST(Win32PortNames, MissingPortAndFileAreRefusedWithTheReason) {
   std::string failure;
-  EXPECT_EQ(nullptr, OpenNativePort("COM255", failure));
+  PortResolver resolver;
+  EXPECT_EQ(nullptr, resolver.Open("COM255", failure));
   EXPECT_NE(failure.find("COM255"), std::string::npos) << failure;
   EXPECT_NE(failure.find("(error 2)"), std::string::npos) << failure;
 
@@ -161,7 +163,7 @@ TEST(Win32PortNames, MissingPortAndFileAreRefusedWithTheReason) {
   std::string file = std::string(temporary) + "isp89-not-a-port.bin";
   std::ofstream(file, std::ios::binary) << "x";
   failure.clear();
-  EXPECT_EQ(nullptr, OpenNativePort(file, failure));
+  EXPECT_EQ(nullptr, resolver.Open(file, failure));
   EXPECT_NE(failure.find("not a serial port"), std::string::npos) << failure;
   std::remove(file.c_str());
 }

@@ -13,7 +13,7 @@
 #include "platform/NativePort.h"
 #include "platform/SystemClock.h"
 #include "serial/TSerial.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ class Win32Port : public ::testing::Test {
   }
 
   std::unique_ptr<CommPort> OpenPort() {
-    std::string failure;
+    NativeOpenFailure failure;
     std::unique_ptr<CommPort> port = OpenNativePort(name_, failure);
-    EXPECT_NE(nullptr, port) << failure;
+    EXPECT_NE(nullptr, port) << failure.reason;
     return port;
   }
 
@@ -93,7 +93,8 @@ TEST_F(Win32Port, IsHeldExclusively) {
   std::unique_ptr<CommPort> first = OpenPort();
   ASSERT_NE(nullptr, first);
   std::string failure;
-  EXPECT_EQ(nullptr, OpenNativePort(name_, failure));
+  PortResolver resolver;
+  EXPECT_EQ(nullptr, resolver.Open(name_, failure));
   EXPECT_NE(failure.find("in use by another program"), std::string::npos) << failure;
   first.reset();
   EXPECT_NE(nullptr, OpenPort()) << "the port stays taken after it was closed";
@@ -130,7 +131,7 @@ TEST_F(Win32Port, AnOpeningStartsWithoutTheAnswersOfTheLastOne) {
 }
 
 TEST_F(Win32Port, TheLinkReadsTheChipsSignature) {
-  PortResolver resolver(SystemClock::Instance());
+  SimPortResolver resolver(SystemClock::Instance());
   int number = std::atoi(name_.c_str() + 3);
   ASSERT_GT(number, 0) << "ISP89_WIN_TEST_PORT must be COMn, not " << name_;
   TSerial serial(number, resolver);

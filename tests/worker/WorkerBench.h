@@ -8,7 +8,7 @@
 #include "image/Buffer.h"
 #include "platform/VirtualClock.h"
 #include "serial/TSerial.h"
-#include "sim/PortResolver.h"
+#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
 #include "worker/AT89S5xRunnable.h"
 #include "worker/MessageLog.h"
@@ -56,7 +56,7 @@ struct WorkerBench {
 
   int environment = SetPortEnvironment();
   VirtualClock clock;
-  PortResolver resolver{clock};
+  SimPortResolver resolver{clock};
   std::shared_ptr<SimChip> chip = resolver.SimChipFor("sim:AT89S51");
   TSerial serial{1, resolver};
   AT89S51 device{&serial, clock};

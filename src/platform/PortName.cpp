@@ -1,0 +1,60 @@
+#include "platform/PortName.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool AllOf(const std::string& text, int (*test)(int)) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [test](unsigned char c) { return test(c) != 0; });
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+// 1 to 4 hexadecimal digits.
+bool ParseId(const std::string& text, uint16_t& id) {
+  if (text.size() > 4 || !AllOf(text, isxdigit)) return false;
+  id = static_cast<uint16_t>(std::stoul(text, nullptr, 16));
+  return true;
+}
+
+PortName Com(PortName name, const std::string& digits) {
+  const int number = digits.size() <= 3 ? std::stoi(digits) : 0;
+  if (number >= 1 && number <= PortName::kHighestCom) {
+    name.kind = PortName::Kind::Com;
+    name.number = number;
+  }
+  return name;
+}
+
+PortName UsbId(PortName name, const std::string& ids) {
+  const size_t colon = ids.find(':');
+  if (colon != std::string::npos && ParseId(ids.substr(0, colon), name.vendorId) &&
+      ParseId(ids.substr(colon + 1), name.productId)) {
+    name.kind = PortName::Kind::UsbId;
+  }
+  return name;
+}
+
+}  // namespace
+
+PortName PortName::Parse(const std::string& text) {
+  PortName name;
+  name.text = text;
+  if (text.find('/') != std::string::npos || text.find('\\') != std::string::npos) {
+    name.kind = Kind::Path;
+    return name;
+  }
+  if (AllOf(text, isdigit)) return Com(name, text);
+  if (StartsWithNoCase(text, "COM") && AllOf(text.substr(3), isdigit)) {
+    return Com(name, text.substr(3));
+  }
+  if (StartsWithNoCase(text, "usb:")) return UsbId(name, text.substr(4));
+  if (!text.empty() && AllOf(text, isgraph)) name.kind = Kind::Word;
+  return name;
+}

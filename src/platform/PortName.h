@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A port name as a user or the link writes it, taken apart; the one place that parses them.
+//   COM3, com3, 3            Com: the port number (1 to 256, as on Windows)
+//   /dev/ttyUSB0, \\.\COM3   Path: a device of the system (anything with a slash)
+//   usb:0403:6001            UsbId: the USB adapter with this vendor and product id (hex)
+//   A50285BI, sim:AT89S52    Word: a USB serial number, or a name a port target claims
+// Empty text, COM0 or COM999, a malformed usb: name are Invalid.
+struct PortName {
+  enum class Kind { Invalid, Com, Path, UsbId, Word };
+  static constexpr int kHighestCom = 256;
+
+  static PortName Parse(const std::string& text);
+
+  Kind kind = Kind::Invalid;
+  std::string text;  // as given
+  int number = 0;    // Com
+  uint16_t vendorId = 0, productId = 0;  // UsbId
+};
