@@ -50,7 +50,8 @@ PortName PortName::Parse(const std::string& text) {
     name.kind = Kind::Path;
     return name;
   }
-  if (AllOf(text, isdigit)) return Com(name, text);
+  // A port number has at most three digits; a longer number is a USB serial number.
+  if (AllOf(text, isdigit) && text.size() <= 3) return Com(name, text);
   if (StartsWithNoCase(text, "COM") && AllOf(text.substr(3), isdigit)) {
     return Com(name, text.substr(3));
   }

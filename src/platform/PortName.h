@@ -4,7 +4,7 @@
 #include <string>
 
 // A port name as a user or the link writes it, taken apart; the one place that parses them.
-//   COM3, com3, 3            Com: the port number (1 to 256, as on Windows)
+//   COM3, com3, 3            Com: the port number (1 to 256, as on Windows; 1 to 3 digits)
 //   /dev/ttyUSB0, \\.\COM3   Path: a device of the system (anything with a slash)
 //   usb:0403:6001            UsbId: the USB adapter with this vendor and product id (hex)
 //   A50285BI, sim:AT89S52    Word: a USB serial number, or a name a port target claims

@@ -202,3 +202,62 @@ TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
   EXPECT_EQ(0, verify.status) << verify.err;
   EXPECT_EQ(0, sim.Stop());
 }
+
+namespace {
+
+// `isp89-cli ports` with the system's list of terminals (/sys/class/tty, where the port
+// enumeration looks) emptied in a mount namespace of its own: a machine without serial ports.
+// Root can make one; others need user namespaces (unshare -r).
+Outcome PortsWithoutSerialPorts() {
+  const std::string script = "mount -t tmpfs none /sys/class/tty && exec \"$0\" ports";
+  for (const char* flags : {"-m", "-rm"}) {
+    ChildProcess run({"/usr/bin/unshare", flags, "/bin/sh", "-c", script, ISP89_CLI_PATH});
+    Outcome outcome{run.Wait(), run.Out(), run.Err()};
+    if (outcome.err.find("unshare") == std::string::npos &&
+        outcome.err.find("mount") == std::string::npos) {
+      return outcome;
+    }
+  }
+  return {-1, "", ""};
+}
+
+}  // namespace
+
+TEST(CliOverPseudoTerminal, PortsOnAMachineWithoutSerialPortsSaysSo) {
+  SimProcess sim({});  // a pseudo-terminal is there all the same
+  Outcome ports = PortsWithoutSerialPorts();
+  if (ports.status == -1) {
+    GTEST_SKIP() << "cannot make a mount namespace here: run as root, or allow user namespaces";
+  }
+  EXPECT_EQ(0, ports.status) << ports.err;
+  EXPECT_EQ("no serial ports found\n", ports.out);
+  EXPECT_EQ("", ports.err);
+  EXPECT_EQ(0, sim.Stop());
+}
+
+TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
+  SimProcess sim({});
+  Outcome ports = Cli({"ports"});
+  EXPECT_EQ(0, ports.status) << ports.err;
+  EXPECT_EQ(std::string::npos, ports.out.find(sim.Port())) << ports.out;
+  EXPECT_EQ(0, sim.Stop());
+}
+
+// Two isp89-sim processes, one of which never answers: its row says so, the other succeeds,
+// and the run ends with status 1.
+TEST(CliOverPseudoTerminal, SeveralAdaptersAtOnceWithOneSilent) {
+  SimProcess good({"--chip", "AT89S52"});
+  SimProcess silent({"--silent-after", "0"});
+  Outcome run = Cli({"-p", good.Port(), "-p", silent.Port(), "signature"});
+  EXPECT_EQ(1, run.status) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find(good.Port() + ": signature 1E 52 06: AT89S52\n"))
+      << run.out;
+  const size_t row = run.out.rfind("\n" + silent.Port() + " ");
+  ASSERT_NE(std::string::npos, row) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("failed: " + silent.Port() + ": the programmer did not answer", row))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("\n" + good.Port() + " ")) << run.out;
+  EXPECT_EQ(0, good.Stop());
+  EXPECT_EQ(0, silent.Stop());
+}

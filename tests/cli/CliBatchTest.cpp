@@ -1,0 +1,103 @@
+// One command on several simulated adapters at once, each on a thread of its own.
+#include "CliFixture.h"
+#include "image/IntelHexReader.h"
+
+namespace {
+
+const std::vector<std::string> kPorts = {"sim:AT89S52", "sim2:AT89S52", "sim3:AT89S52"};
+
+// The table's line for `port`.
+std::string RowOf(const std::string& table, const std::string& port) {
+  size_t at = table.find("\n" + port + " ");
+  if (at == std::string::npos) return "";
+  return table.substr(at + 1, table.find('\n', at + 1) - at - 1);
+}
+
+}  // namespace
+
+class CliBatch : public CliFixture {
+ protected:
+  Result RunOnAll(std::vector<std::string> command, bool terminal = false) {
+    std::vector<std::string> arguments;
+    for (const std::string& port : kPorts) arguments.insert(arguments.end(), {"-p", port});
+    arguments.insert(arguments.end(), command.begin(), command.end());
+    return Run(arguments, terminal);
+  }
+};
+
+// The adapter that stops answering fails its own row; the others run to the end.
+TEST_F(CliBatch, EachPortHasItsRowAndOneFailureFailsTheRun) {
+  WriteText("blink.hex", BlinkHex());
+  struct Case {
+    std::vector<std::string> command;
+    int silent;  // index into kPorts of the adapter that answers nothing; -1: none
+    int status;
+    std::string okRow, failedRow;
+  } cases[] = {
+      {{"write", "blink.hex"}, 1, 1, "AT89S52        1         1", "-              -         -"},
+      {{"write", "blink.hex"}, -1, 0, "AT89S52        1         1", ""},
+      {{"erase"}, 0, 1, "AT89S52        -        32", "-              -         -"},
+      {{"verify", "blink.hex"}, 2, 1, "AT89S52        -        32", "-              -         -"},
+      {{"signature"}, 1, 1, "AT89S52        -         -", "-              -         -"},
+  };
+  const Buffer blink = IntelHexReader::Parse(BlinkHex(), "blink.hex", 8192);
+  for (const Case& c : cases) {
+    const std::string name = c.command.front();
+    for (size_t i = 0; i < kPorts.size(); ++i) {
+      Chip(kPorts[i])->SetFlash(std::vector<uint8_t>(blink.Data(), blink.Data() + 8192));
+      Chip(kPorts[i])->SetSilenceAfter(static_cast<int>(i) == c.silent ? 0 : 1u << 20);
+    }
+    Result r = RunOnAll(c.command);
+    EXPECT_EQ(c.status, r.status) << name << r.err;
+    for (size_t i = 0; i < kPorts.size(); ++i) {
+      const std::string row = RowOf(r.out, kPorts[i]);
+      if (static_cast<int>(i) == c.silent) {
+        EXPECT_NE(std::string::npos, row.find(c.failedRow)) << name << "\n" << r.out;
+        EXPECT_NE(std::string::npos,
+                  row.find("failed: " + kPorts[i] + ": the programmer did not answer"))
+            << name << "\n" << r.out;
+      } else {
+        EXPECT_NE(std::string::npos, row.find(c.okRow)) << name << "\n" << r.out;
+        EXPECT_EQ(row.size() - 2, row.rfind("ok")) << name << "\n" << r.out;
+      }
+    }
+  }
+}
+
+TEST_F(CliBatch, TheOtherChipsAreWrittenWhileOneFails) {
+  WriteText("blink.hex", BlinkHex());
+  Chip("sim2:AT89S52")->SetSilenceAfter(4 + 12 + 4 + 10);  // stops early in the page
+  Result r = RunOnAll({"write", "blink.hex"});
+  EXPECT_EQ(1, r.status);
+  const std::vector<uint8_t> blink = Chip("sim:AT89S52")->Flash();
+  EXPECT_EQ(0x02, blink[0]);
+  EXPECT_EQ(blink, Chip("sim3:AT89S52")->Flash());
+  EXPECT_NE(blink, Chip("sim2:AT89S52")->Flash());
+  // Each port's progress is a line of its own, named.
+  for (const std::string& port : kPorts) {
+    EXPECT_NE(std::string::npos, r.err.find(port + ": writing: 0%\n")) << r.err;
+  }
+  EXPECT_NE(std::string::npos, r.err.find("sim3:AT89S52: verifying: 100%\n")) << r.err;
+  EXPECT_EQ(std::string::npos, r.err.find("sim2:AT89S52: verifying")) << r.err;
+  EXPECT_NE(std::string::npos,
+            r.out.find("sim:AT89S52: wrote blink.hex to the AT89S52: 1 page written"));
+}
+
+TEST_F(CliBatch, OnATerminalEachPortKeepsOneLineRedrawnInPlace) {
+  WriteText("blink.hex", BlinkHex());
+  Chip("sim3:AT89S52")->SetSilenceAfter(0);
+  Result r = RunOnAll({"write", "blink.hex"}, true);
+  EXPECT_EQ(1, r.status);
+  EXPECT_NE(std::string::npos, r.err.find("\x1b[3F")) << "no redraw of the three lines";
+  const std::string last = r.err.substr(r.err.rfind("\x1b[3F") + 4);
+  EXPECT_EQ("sim:AT89S52   done\x1b[K\nsim2:AT89S52  done\x1b[K\nsim3:AT89S52  failed\x1b[K\n",
+            last);
+}
+
+TEST_F(CliBatch, ABadInputFileStopsBeforeAnyPortIsTouched) {
+  WriteText("bad.hex", ":00\n");
+  Result r = RunOnAll({"write", "bad.hex"});
+  EXPECT_EQ(2, r.status);
+  EXPECT_EQ(0u, r.err.find("isp89-cli: bad.hex line 1")) << r.err;
+  for (const std::string& port : kPorts) EXPECT_TRUE(Chip(port)->Events().empty()) << port;
+}
