@@ -72,6 +72,7 @@ TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
   image.reset();
   ParseCommandLine();
   BuildPortMenu();
+  BuildHelpMenu();
 }
 
 // The worker goes first and returns only once its thread has ended, so nothing runs on the

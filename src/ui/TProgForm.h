@@ -78,6 +78,8 @@ class TProgForm : public QMainWindow {
   void BuildControls();
   void BuildMenus();
   void BuildPortMenu();
+  // "help" / "about isp89": the version, the same as the package's.
+  void BuildHelpMenu();
   void LoadRawImage(const std::string& path);
   void LoadHexImage(const std::string& path);
   void RunLockBitOperation();
@@ -101,6 +103,7 @@ class TProgForm : public QMainWindow {
   QAction* ItemAT89S51 = nullptr;
   QAction* ItemAT89S52 = nullptr;
   QMenu* port1 = nullptr;
+  QAction* itemAbout = nullptr;
   QFrame* Panel1 = nullptr;
   QPushButton* btnProgram = nullptr;
   QPushButton* btnRead = nullptr;

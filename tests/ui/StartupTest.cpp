@@ -233,3 +233,14 @@ TEST_F(Startup, ClassifyOptionMatchesWholeCaseSensitiveOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Startup, TheAboutBoxSaysTheVersion) {
+  Open();
+  Item("itemAbout")->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].find("isp89 " ISP89_TEST_VERSION "\n"), 0u) << dialogs.messages[0];
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+// The help menu: which isp89 this is.
+#include <QMenuBar>
+
+#include "ui/TProgForm.h"
+
+#ifndef ISP89_VERSION
+#define ISP89_VERSION "unknown"
+#endif
+
+void TProgForm::BuildHelpMenu() {
+  QMenu* itemHelp = menuBar()->addMenu("help");
+  itemHelp->setObjectName("itemHelp");
+  itemAbout = itemHelp->addAction("about isp89");
+  itemAbout->setObjectName("itemAbout");
+  connect(itemAbout, &QAction::triggered, this, [this] {
+    dialogs.ShowMessage(std::string("isp89 ") + ISP89_VERSION +
+                        "\nIn-system programmer for the AT89S51 and AT89S52.\n"
+                        "The command line: isp89-cli; the simulated adapter: isp89-sim.");
+  });
+}
