@@ -5,10 +5,13 @@ JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
             xvfb xauth g++-mingw-w64-x86-64-posix wine wine64 clang libclang-rt-14-dev
+# The serial port list (libserialport), and making and checking the Debian package.
+PACKAGES += pkg-config libserialport-dev dpkg-dev lintian man-db bash-completion unzip
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
 
 .PHONY: all deps configure build test test-win run bench asan tsan fuzz format clean
+.PHONY: package test-package
 
 all: build
 
@@ -27,13 +30,14 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Every part, each in a build folder of its own: the plain build, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the threads under ThreadSanitizer, and the
-# Windows build under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threads under ThreadSanitizer, the
+# Windows build under Wine, and the Debian package installed into a scratch root.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 	$(MAKE) asan
 	$(MAKE) tsan
 	$(MAKE) test-win
+	$(MAKE) test-package
 
 # The Windows build (mingw-w64) of every layer but the window, its tests run under Wine, and
 # the Windows isp89-cli against this build's Linux isp89-sim.
@@ -74,6 +78,28 @@ fuzz: deps
 	    -artifact_prefix=$(BUILD)-fuzz/found/$$target- \
 	    $(BUILD)-fuzz/corpus/$$target tests/fuzz/corpus/$$target || exit 1; \
 	done
+
+# Packages: the Debian package of the Linux build (CPack), and a zip of the Windows
+# isp89-cli.exe from the mingw-w64 build.
+VERSION = $$(sed -n 's/^project(isp89 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+	cmake -S . -B $(BUILD)-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DISP89_BUILD_GUI=OFF \
+	  -DISP89_HOST_TOOLS=$(abspath $(BUILD))
+	cmake --build $(BUILD)-win -j $(JOBS) --target isp89-cli
+	cd $(BUILD)-win && cpack -G ZIP
+	@ls -l $(BUILD)/isp89_*.deb $(BUILD)-win/isp89-cli-*.zip
+
+# The Debian package unpacked into a scratch root: lintian, the installed programs, man
+# pages and completion (tests/package/check-package.sh); the Windows zip when it is built.
+test-package: build
+	cd $(BUILD) && cpack -G DEB
+	@zip=""; if [ -f $(BUILD)-win/CPackConfig.cmake ]; then \
+	  (cd $(BUILD)-win && cpack -G ZIP) && zip=$$(ls $(BUILD)-win/isp89-cli-*.zip); fi; \
+	tests/package/check-package.sh $(BUILD)/isp89_$(VERSION)_$$(dpkg --print-architecture).deb \
+	  $(BUILD)/package-root $(VERSION) $$zip
 
 # The window on the simulated chip where there is a display; else the command-line demo.
 run: build
