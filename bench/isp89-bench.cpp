@@ -14,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/CliApp.h"
 #include "device/AT89S52.h"
@@ -147,7 +148,13 @@ class CliRun {
     image.SaveTo(File(name));
   }
   Result Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> full = {"-q", "-p", "sim:AT89S52"};
+    std::vector<std::string> full = {"-p", "sim:AT89S52"};
+    full.insert(full.end(), arguments.begin(), arguments.end());
+    return RunAs(full);
+  }
+  // Quietly, with the ports `arguments` name.
+  Result RunAs(const std::vector<std::string>& arguments) {
+    std::vector<std::string> full = {"-q"};
     full.insert(full.end(), arguments.begin(), arguments.end());
     std::ostringstream out, err;
     int status = 0;
@@ -179,13 +186,43 @@ bool CommandLineOnTheLine() {
   return ok;
 }
 
+// One command on 1, 2, 4 and 8 simulated adapters at once, each on its own 4800-baud line:
+// the work is on the lines, so 8 adapters should take no longer than 1.
+bool SeveralAdaptersAtOnce() {
+  CliRun cli;
+  cli.Image("2k.bin", 2048);
+  std::printf("\nisp89-cli on several adapters at once (write 2 KB + verify, 4800-baud lines):\n");
+  double one = 0;
+  bool ok = true;
+  for (int adapters : {1, 2, 4, 8}) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i <= adapters; ++i) {
+      arguments.insert(arguments.end(), {"-p", "sim" + std::to_string(i) + ":AT89S52"});
+    }
+    arguments.insert(arguments.end(), {"write", cli.File("2k.bin")});
+    Result result = cli.RunAs(arguments);
+    if (adapters == 1) one = result.wallSeconds;
+    const double ratio = result.wallSeconds / one;
+    const bool within = adapters < 8 || ratio <= 1.05;
+    ok &= within;
+    std::printf("%d adapter%s %10.3f s  1 adapter %8.3f s  ratio %.4f%s  cpu %4.1f%%  %s\n",
+                adapters, adapters == 1 ? " " : "s", result.wallSeconds, one, ratio,
+                adapters == 8 ? " (target <= 1.05)" : "                 ",
+                100.0 * result.cpuSeconds / result.wallSeconds, within ? "ok" : "MISSED");
+  }
+  return ok;
+}
+
 }  // namespace
 
-int main() {
+// With "adapters", only the section on several adapters at once.
+int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::printf("isp89 benchmark: in-process simulated AT89S52, real clock\n");
+  if (argc > 1 && std::string(argv[1]) == "adapters") return SeveralAdaptersAtOnce() ? 0 : 1;
   bool ok = DeviceWithoutLineTime();
   ok &= DeviceOnTheLine();
   ok &= CommandLineOnTheLine();
+  ok &= SeveralAdaptersAtOnce();
   return ok ? 0 : 1;
 }
