@@ -161,9 +161,23 @@ if [ -z "$missing" ]; then
 else
   sim_pty=/dev/null
   if expect 1 "wine: COM$missing does not exist" on_wine -p "COM$missing" signature; then
-    # The Czech message arrives as UTF-8 bytes, as a console set to UTF-8 shows it.
-    contains "$err" "Sériový port COM$missing nelze otevřít" "missing port message"
+    # In English, naming the port as given; the window's Czech line is the window's.
+    contains "$err" "isp89-cli: cannot open COM$missing (\\\\.\\COM$missing): " \
+      "missing port message"
+    case $err in *"Sériový"*) fail "the command line spoke Czech: $err" ;; esac
   fi
+fi
+
+# The port list from SetupAPI: Wine's prefix may list its COM ports or none; either way one
+# line a port, by its COM name, or the line that says there are none.
+if expect 0 "wine: ports" on_wine ports; then
+  echo "ports under Wine: $out"
+  echo "$out" | while IFS= read -r line; do
+    case $line in
+      "no serial ports found" | COM*) ;;
+      *) echo "FAIL: a port line that is no COM port: $line" >&2; exit 1 ;;
+    esac
+  done || fail "ports listed something else than COM ports"
 fi
 
 # A silent adapter: it stops answering in the middle of the read.
