@@ -15,6 +15,7 @@
 #include "image/Buffer.h"
 #include "image/ImageFile.h"
 #include "platform/Exception.h"
+#include "platform/ControlEscapes.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
@@ -132,7 +133,7 @@ std::vector<uint8_t> LoadFlash(const std::string& path) {
     throw UsageError(e.Message());
   }
   if (result.longerThanImage) {
-    std::cerr << "isp89-sim: warning: " << path << " is " << result.fileSize << " bytes; the first "
+    std::cerr << "isp89-sim: warning: " << EscapeControlCharacters(path) << " is " << result.fileSize << " bytes; the first "
               << image.Size() << " bytes are used\n";
   }
   return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
@@ -169,7 +170,7 @@ void ServeUntilStopped(const SimOptions& options, const SimChip& chip, const sig
       lastFailure.clear();
     } catch (const Exception& e) {
       // Kept for the next try; said once, not every check.
-      if (e.Message() != lastFailure) std::cerr << "isp89-sim: " << e.Message() << '\n';
+      if (e.Message() != lastFailure) std::cerr << "isp89-sim: " << EscapeControlCharacters(e.Message()) << '\n';
       lastFailure = e.Message();
     }
   };
@@ -226,10 +227,10 @@ int main(int argc, char** argv) {
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& e) {
-    std::cerr << "isp89-sim: " << e.Message() << '\n';
+    std::cerr << "isp89-sim: " << EscapeControlCharacters(e.Message()) << '\n';
     return kUsageError;
   } catch (const Exception& e) {
-    std::cerr << "isp89-sim: " << e.Message() << '\n';
+    std::cerr << "isp89-sim: " << EscapeControlCharacters(e.Message()) << '\n';
     return kFailed;
   }
 }
