@@ -35,8 +35,8 @@ std::string Prefixed(const std::string& port, const std::string& text) {
 
 }  // namespace
 
-BatchRun::BatchRun(const CliOptions& options, PortOpener& opener, Clock& clock,
-                   std::ostream& out, std::ostream& err, ProgressReporter::Style style)
+BatchRun::BatchRun(const CliOptions& options, PortOpener& opener, Clock& clock, std::ostream& out,
+                   std::ostream& err, ProgressReporter::Style style)
     : options_(options), opener_(opener), clock_(clock), out_(out), err_(err), style_(style) {}
 
 int BatchRun::Run() {
@@ -44,9 +44,8 @@ int BatchRun::Run() {
   const Buffer image = [&] {
     std::ostringstream said;
     ProgressReporter silent(said, ProgressReporter::Style::Silent);
-    Buffer prepared = Programmer(options_, options_.ports.front(), opener_, clock_, said, said,
-                                 silent)
-                          .Prepare();
+    Buffer prepared =
+        Programmer(options_, options_.ports.front(), opener_, clock_, said, said, silent).Prepare();
     err_ << said.str();
     return prepared;
   }();
@@ -68,8 +67,7 @@ int BatchRun::Run() {
 
 // The port's warnings go to its own buffer with its output, and reach the user after the
 // table's ports are all done: several threads writing to one stream would mix their lines.
-void BatchRun::RunPort(PortResult& result, const Buffer& image, ProgressBoard& board,
-                       size_t row) {
+void BatchRun::RunPort(PortResult& result, const Buffer& image, ProgressBoard& board, size_t row) {
   const auto start = clock_.Now();
   std::ostringstream said;
   try {

@@ -125,8 +125,8 @@ void Programmer::Identify(int32_t word) {
                    problem + (found ? "; choose -d " + std::string(found->name) : std::string()) +
                        "; --force goes on anyway");
   }
-  notes_ << "warning: " << EscapeControlCharacters(problem) << "; going on as the "
-         << fallback.name << '\n';
+  notes_ << "warning: " << EscapeControlCharacters(problem) << "; going on as the " << fallback.name
+         << '\n';
   chip_ = &fallback;
   outcome_.chip = chip_->name;
 }

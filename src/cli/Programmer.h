@@ -29,8 +29,8 @@ class Programmer {
     int pagesVerified = -1;
   };
 
-  Programmer(const CliOptions& options, const std::string& port, PortOpener& opener,
-             Clock& clock, std::ostream& out, std::ostream& notes, ProgressReporter& progress);
+  Programmer(const CliOptions& options, const std::string& port, PortOpener& opener, Clock& clock,
+             std::ostream& out, std::ostream& notes, ProgressReporter& progress);
   ~Programmer();
 
   // Checks what can be checked without the chip, so that a bad file or folder leaves every

@@ -24,8 +24,8 @@ class ProgressBoard {
 
   const ProgressReporter::Style style_;
   const std::vector<std::string> ports_;
-  size_t width_ = 0;   // of the widest port name
-  std::mutex mutex_;   // guards out_, rows_ and drawn_
+  size_t width_ = 0;  // of the widest port name
+  std::mutex mutex_;  // guards out_, rows_ and drawn_
   std::ostream& out_;
   std::vector<std::string> rows_;
   bool drawn_ = false;

@@ -85,8 +85,7 @@ bool HeldExclusivelyByAnother(int fd) {
 #endif
 }
 
-std::unique_ptr<PosixCommPort> Refuse(int fd, NativeOpenFailure& failure,
-                                      NativeOpenFailure why) {
+std::unique_ptr<PosixCommPort> Refuse(int fd, NativeOpenFailure& failure, NativeOpenFailure why) {
   close(fd);
   failure = std::move(why);
   return nullptr;
@@ -110,8 +109,7 @@ std::unique_ptr<PosixCommPort> PosixCommPort::Open(const std::string& path,
   // port exclusive after we gave up on it.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int error = errno;
-    return Refuse(fd, failure,
-                  error == EWOULDBLOCK ? InUseFailure() : OpenFailure(path, error));
+    return Refuse(fd, failure, error == EWOULDBLOCK ? InUseFailure() : OpenFailure(path, error));
   }
   if (HeldExclusivelyByAnother(fd)) return Refuse(fd, failure, InUseFailure());
   if (ioctl(fd, TIOCEXCL) != 0) return Refuse(fd, failure, OpenFailure(path, errno));

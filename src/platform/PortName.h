@@ -16,7 +16,7 @@ struct PortName {
   static PortName Parse(const std::string& text);
 
   Kind kind = Kind::Invalid;
-  std::string text;  // as given
-  int number = 0;    // Com
+  std::string text;                      // as given
+  int number = 0;                        // Com
   uint16_t vendorId = 0, productId = 0;  // UsbId
 };

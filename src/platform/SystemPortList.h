@@ -11,7 +11,7 @@ struct SystemPort {
   Transport transport = Transport::Other;
   std::string description;  // the system's words: "FT232R USB UART", Windows' friendly name
   std::string manufacturer, product, serialNumber;  // USB, when the device says
-  int vendorId = -1, productId = -1;                 // USB, else -1
+  int vendorId = -1, productId = -1;                // USB, else -1
 };
 
 // The serial ports present now: libserialport's enumeration on Linux and macOS

@@ -17,8 +17,7 @@ namespace {
 std::string Property(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property) {
   char text[512] = {};
   if (!SetupDiGetDeviceRegistryPropertyA(devices, &device, property, nullptr,
-                                         reinterpret_cast<BYTE*>(text), sizeof text - 1,
-                                         nullptr)) {
+                                         reinterpret_cast<BYTE*>(text), sizeof text - 1, nullptr)) {
     return "";
   }
   return text;

@@ -9,11 +9,11 @@
 
 // Where a name led: a device of the system, a target's port, or nowhere (with why).
 struct PortResolver::Resolution {
-  std::string given;     // the name as given
-  std::string device;    // a system device, or the target's canonical name
-  std::string via;       // how the name got there: "from ISP89_COM3"
+  std::string given;   // the name as given
+  std::string device;  // a system device, or the target's canonical name
+  std::string via;     // how the name got there: "from ISP89_COM3"
   PortTarget* target = nullptr;
-  std::string failure;   // set when the name leads nowhere
+  std::string failure;         // set when the name leads nowhere
   bool namedByNumber = false;  // COMn: the hint may speak of ISP89_COM<n>
   int number = 0;
 };
@@ -136,8 +136,8 @@ PortResolver::Resolution PortResolver::ResolveTarget(const PortName& name,
                                                      Resolution resolution) const {
   if (name.kind == PortName::Kind::Path) {
     resolution.device = name.text;
-  } else if (PortTarget* target = name.kind == PortName::Kind::Word ? TargetClaiming(name.text)
-                                                                    : nullptr) {
+  } else if (PortTarget* target =
+                 name.kind == PortName::Kind::Word ? TargetClaiming(name.text) : nullptr) {
     resolution.failure = target->Check(name.text);
     resolution.target = target;
     resolution.device = resolution.failure.empty() ? target->Canonical(name.text) : name.text;
@@ -213,11 +213,10 @@ std::vector<std::string> PortResolver::ComNamesOf(const std::string& device) con
 
 std::unique_ptr<CommPort> PortResolver::Open(const std::string& name, std::string& failure) {
   Resolution resolution = ResolveName(name);
-  const std::string where =
-      resolution.device == name
-          ? name
-          : name + " (" + resolution.device + (resolution.via.empty() ? "" : ", ") +
-                resolution.via + ")";
+  const std::string where = resolution.device == name
+                                ? name
+                                : name + " (" + resolution.device +
+                                      (resolution.via.empty() ? "" : ", ") + resolution.via + ")";
   if (!resolution.failure.empty()) {
     failure = "cannot open " + name + ": " + resolution.failure;
     return nullptr;

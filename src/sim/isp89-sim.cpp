@@ -14,8 +14,8 @@
 
 #include "image/Buffer.h"
 #include "image/ImageFile.h"
-#include "platform/Exception.h"
 #include "platform/ControlEscapes.h"
+#include "platform/Exception.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
@@ -133,8 +133,8 @@ std::vector<uint8_t> LoadFlash(const std::string& path) {
     throw UsageError(e.Message());
   }
   if (result.longerThanImage) {
-    std::cerr << "isp89-sim: warning: " << EscapeControlCharacters(path) << " is " << result.fileSize << " bytes; the first "
-              << image.Size() << " bytes are used\n";
+    std::cerr << "isp89-sim: warning: " << EscapeControlCharacters(path) << " is "
+              << result.fileSize << " bytes; the first " << image.Size() << " bytes are used\n";
   }
   return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
 }
@@ -170,7 +170,8 @@ void ServeUntilStopped(const SimOptions& options, const SimChip& chip, const sig
       lastFailure.clear();
     } catch (const Exception& e) {
       // Kept for the next try; said once, not every check.
-      if (e.Message() != lastFailure) std::cerr << "isp89-sim: " << EscapeControlCharacters(e.Message()) << '\n';
+      if (e.Message() != lastFailure)
+        std::cerr << "isp89-sim: " << EscapeControlCharacters(e.Message()) << '\n';
       lastFailure = e.Message();
     }
   };

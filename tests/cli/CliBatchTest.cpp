@@ -55,7 +55,8 @@ TEST_F(CliBatch, EachPortHasItsRowAndOneFailureFailsTheRun) {
         EXPECT_NE(std::string::npos, row.find(c.failedRow)) << name << "\n" << r.out;
         EXPECT_NE(std::string::npos,
                   row.find("failed: " + kPorts[i] + ": the programmer did not answer"))
-            << name << "\n" << r.out;
+            << name << "\n"
+            << r.out;
       } else {
         EXPECT_NE(std::string::npos, row.find(c.okRow)) << name << "\n" << r.out;
         EXPECT_EQ(row.size() - 2, row.rfind("ok")) << name << "\n" << r.out;

@@ -9,8 +9,8 @@
 
 #include "cli/CliApp.h"
 #include "platform/VirtualClock.h"
-#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
+#include "sim/SimPortResolver.h"
 #include "support/ScratchFolder.h"
 
 // The command line run in process against the simulated chips of one resolver, on virtual

@@ -78,7 +78,8 @@ TEST(PortListingFormat, OneLineAPortAndASayWhenTheSystemHasNone) {
 TEST(PortListingCollect, PortsNamedByTheEnvironmentAreListedAsWhatTheyAre) {
   VirtualClock clock;
   PtySimServer server(std::make_shared<SimChip>(SimChip::Model::AT89S52, clock));
-  SimPortResolver resolver(clock, [] { return std::vector<SystemPort>{Ftdi("/dev/ttyUSB0", "A5")}; });
+  SimPortResolver resolver(clock,
+                           [] { return std::vector<SystemPort>{Ftdi("/dev/ttyUSB0", "A5")}; });
   setenv("ISP89_COM2", server.SlavePath().c_str(), 1);
   setenv("ISP89_COM3", "sim:at89s52", 1);
   setenv("ISP89_COM4", "/dev/ttyUSB0", 1);
@@ -115,8 +116,10 @@ TEST(UsbPortChoiceCli, AnAdapterIsFoundByItsSerialNumberOrIds) {
   }
   std::ostringstream out, err;
   EXPECT_EQ(1, app.Run({"-p", "B7", "signature"}, out, err, false));
-  EXPECT_EQ("isp89-cli: cannot open B7: no serial port has the USB serial number 'B7' (the USB "
-            "serial ports: " + server.SlavePath() + " (serial A50285BI, 0403:6001))\n",
-            err.str());
+  EXPECT_EQ(
+      "isp89-cli: cannot open B7: no serial port has the USB serial number 'B7' (the USB "
+      "serial ports: " +
+          server.SlavePath() + " (serial A50285BI, 0403:6001))\n",
+      err.str());
 }
 #endif

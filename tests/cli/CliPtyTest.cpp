@@ -116,8 +116,10 @@ TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
       {{"-p", "sim", "--fast", "lock"}, 2, "isp89-cli: unknown option '--fast'"},
       {{"-p", "sim", "-d", "AT90S8515", "lock"}, 2, "isp89-cli: unknown device 'AT90S8515'"},
       {{"-p", "COM0", "lock"}, 2, "isp89-cli: unknown port 'COM0'"},
-      {{"-p", "LPT1", "lock"}, 1, "isp89-cli: cannot open LPT1: no serial port has the USB "
-                                  "serial number 'LPT1'"},
+      {{"-p", "LPT1", "lock"},
+       1,
+       "isp89-cli: cannot open LPT1: no serial port has the USB "
+       "serial number 'LPT1'"},
       {{"-p", "sim", "write", "missing.hex"}, 2, "isp89-cli: cannot open missing.hex: "},
       {{"-p", "sim", "write", "bad.hex"}, 2, "isp89-cli: bad.hex line 1: the line is too short"},
       {{"-p", "sim", "verify", "."}, 2, "isp89-cli: . is a folder, not an image file"},

@@ -31,8 +31,9 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"-p", "COM0", "signature"}, "unknown port 'COM0': use COMn (or just n), a device path"},
       {{"-p", "0", "signature"}, "unknown port '0'"},
       {{"-p", "usb:0403", "signature"}, "unknown port 'usb:0403'"},
-      {{"-p", "sim:AT89C2051", "signature"}, "unknown port 'sim:AT89C2051': 'sim:AT89C2051' names "
-                                             "no simulated chip"},
+      {{"-p", "sim:AT89C2051", "signature"},
+       "unknown port 'sim:AT89C2051': 'sim:AT89C2051' names "
+       "no simulated chip"},
       {{"-p", "sim100", "signature"}, "unknown port 'sim100': 'sim100' is no simulated port"},
       {{"-p", "sim", "-p", "sim2", "read", "a.bin"}, "several ports (-p) work with write, verify"},
       {{"-p", "sim", "-p", "sim2", "lock"}, "several ports (-p) work with write, verify"},

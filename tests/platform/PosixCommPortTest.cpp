@@ -318,8 +318,7 @@ TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedAsGivenWithWhatToDo) {
     bool speaksOfVariable;
   } cases[] = {
       {missing, "cannot open " + missing + ": ", "connect the adapter", false},
-      {"COM5", "cannot open COM5 (" + missing + ", from ISP89_COM5): ", "set ISP89_COM5 to",
-       true},
+      {"COM5", "cannot open COM5 (" + missing + ", from ISP89_COM5): ", "set ISP89_COM5 to", true},
       {"COM201", "cannot open COM201 (/dev/ttyS200): ", "set ISP89_COM201 to", true},
   };
   for (const Case& c : cases) {

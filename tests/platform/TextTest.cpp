@@ -13,8 +13,9 @@ TEST(HexText, PadsToTheDigitsAskedAndGrowsPastThem) {
     int digits;
     const char* text;
   } cases[] = {
-      {0x1E, 2, "1E"},     {0x05, 2, "05"},         {0, 2, "00"},     {0xAB, 4, "00AB"},
-      {0x1234, 2, "1234"}, {0xFFFFFFFF, 4, "FFFFFFFF"}, {0x7, 0, "7"},
+      {0x1E, 2, "1E"},   {0x05, 2, "05"},     {0, 2, "00"},
+      {0xAB, 4, "00AB"}, {0x1234, 2, "1234"}, {0xFFFFFFFF, 4, "FFFFFFFF"},
+      {0x7, 0, "7"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.text, Hex(c.value, c.digits)) << c.text;
 }
@@ -24,13 +25,15 @@ TEST(ControlEscapes, ControlCharactersAreShownNotObeyed) {
     std::string text, shown;
   } cases[] = {
       {"plain /dev/ttyUSB0", "plain /dev/ttyUSB0"},
-      {"Sériový port COM3", "Sériový port COM3"},         // UTF-8 letters pass
-      {"a\nb\rc\td", "a\\nb\\rc\\td"},                      // line structure cannot be forged
-      {"\x1b[2J\x07", "\\x1B[2J\\x07"},                     // ESC and BEL
-      {std::string("nul\0end", 7), "nul\\x00end"},          // NUL does not cut the message
+      {"Sériový port COM3", "Sériový port COM3"},   // UTF-8 letters pass
+      {"a\nb\rc\td", "a\\nb\\rc\\td"},              // line structure cannot be forged
+      {"\x1b[2J\x07", "\\x1B[2J\\x07"},             // ESC and BEL
+      {std::string("nul\0end", 7), "nul\\x00end"},  // NUL does not cut the message
       {"del\x7f", "del\\x7F"},
-      {"c1 \xc2\x9b" "31m", "c1 \\xC2\\x9B31m"},            // U+009B, the 8-bit CSI
-      {"cut \xc3", "cut \\xC3"},                             // a sequence cut short
+      {"c1 \xc2\x9b"
+       "31m",
+       "c1 \\xC2\\x9B31m"},       // U+009B, the 8-bit CSI
+      {"cut \xc3", "cut \\xC3"},  // a sequence cut short
       {"overlong \xc0\xaf", "overlong \\xC0\\xAF"},
       {"nbsp\xc2\xa0ok", "nbsp\xc2\xa0ok"},
   };

@@ -82,9 +82,14 @@ TEST(PortResolution, NamesLeadToDevicesTargetsAndUsbPorts) {
   struct Case {
     std::string name, resolved;
   } cases[] = {
-      {"COM7", DefaultNativePortPath(7)}, {"COM3", "COM12"},   {"COM4", "fake:X"},
-      {"COM5", "/dev/ttyUSB1"},           {"fake", "fake:X"},  {"/dev/ttyACM3", "/dev/ttyACM3"},
-      {"A50285BI", "/dev/ttyUSB0"},       {"usb:2341:43", "/dev/ttyACM0"},
+      {"COM7", DefaultNativePortPath(7)},
+      {"COM3", "COM12"},
+      {"COM4", "fake:X"},
+      {"COM5", "/dev/ttyUSB1"},
+      {"fake", "fake:X"},
+      {"/dev/ttyACM3", "/dev/ttyACM3"},
+      {"A50285BI", "/dev/ttyUSB0"},
+      {"usb:2341:43", "/dev/ttyACM0"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.resolved, resolver.Resolve(c.name)) << c.name;
   EXPECT_EQ("the fake fake:X", resolver.Describe("COM4"));

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "platform/VirtualClock.h"
-#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
+#include "sim/SimPortResolver.h"
 
 namespace {
 

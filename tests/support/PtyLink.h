@@ -7,9 +7,9 @@
 
 #include "platform/SystemClock.h"
 #include "serial/TSerial.h"
-#include "sim/SimPortResolver.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
+#include "sim/SimPortResolver.h"
 
 // A link to the simulated chip through a real pseudo-terminal and the POSIX port backend:
 // ISP89_COM<port> names the server's slave side, so TSerial opens it as it would a real port.

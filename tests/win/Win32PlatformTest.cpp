@@ -13,11 +13,11 @@
 
 #include "image/Buffer.h"
 #include "image/ImageFile.h"
-#include "serial/PortResolver.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 #include "platform/NativePort.h"
 #include "platform/SystemClock.h"
+#include "serial/PortResolver.h"
 
 namespace fs = std::filesystem;
 

@@ -8,8 +8,8 @@
 #include "image/Buffer.h"
 #include "platform/VirtualClock.h"
 #include "serial/TSerial.h"
-#include "sim/SimPortResolver.h"
 #include "sim/SimChip.h"
+#include "sim/SimPortResolver.h"
 #include "worker/AT89S5xRunnable.h"
 #include "worker/MessageLog.h"
 
