@@ -62,9 +62,9 @@ TEST(PosixCommPortClose, PutsBackTheTerminalSettingsFoundAtOpening) {
   InteractiveTerminal terminal;
   const termios found = terminal.Settings();
   {
-    std::string failure;
+    NativeOpenFailure failure;
     std::unique_ptr<PosixCommPort> port = PosixCommPort::Open(terminal.Path(), failure);
-    ASSERT_TRUE(port) << failure;
+    ASSERT_TRUE(port) << failure.reason;
     ASSERT_TRUE(
         port->SetState({4800, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, false}));
     const termios held = terminal.Settings();
