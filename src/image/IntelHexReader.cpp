@@ -4,6 +4,7 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
 #include "platform/HexText.h"
 
@@ -20,24 +21,6 @@ std::string Hex4(uint32_t value) { return Hex(value, 4); }
 
 // A character as a message can show it: printable ASCII as it is, others escaped, so that a
 // NUL does not cut the message and a CR or ESC does not garble a terminal.
-std::string Visible(char c) {
-  switch (c) {
-    case '\r':
-      return "\\r";
-    case '\n':
-      return "\\n";
-    case '\t':
-      return "\\t";
-    default:
-      break;
-  }
-  const unsigned value = static_cast<unsigned char>(c);
-  if (value >= 0x20 && value < 0x7F) return std::string(1, c);
-  char text[8];
-  std::snprintf(text, sizeof text, "\\x%02x", value);
-  return text;
-}
-
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -91,7 +74,7 @@ void IntelHexReader::ProcessRecord(const std::string& line) {
 std::vector<uint8_t> IntelHexReader::DecodeBytes(const std::string& digits) const {
   for (size_t i = 0; i < digits.size(); ++i) {
     if (DigitValue(digits[i]) < 0) {
-      Fail("'" + Visible(digits[i]) + "' in column " + std::to_string(i + 2) +
+      Fail("'" + EscapeControlCharacters(std::string(1, digits[i])) + "' in column " + std::to_string(i + 2) +
            " is not a hexadecimal digit");
     }
   }

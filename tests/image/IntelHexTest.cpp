@@ -200,12 +200,12 @@ TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
       {"lone CR", ":03000000020030CB\r:00000001FF\n",
        "firmware.hex line 1: '\\r' in column 18 is not a hexadecimal digit"},
       {"escape", ":0300\x1b[2J00020030CB\n" + end,
-       "firmware.hex line 1: '\\x1b' in column 6 is not a hexadecimal digit"},
+       "firmware.hex line 1: '\\x1B' in column 6 is not a hexadecimal digit"},
       {"Ctrl-Z inside a line",
        ":0300\x1A"
        "00020030CB\n" +
            end,
-       "firmware.hex line 1: '\\x1a' in column 6 is not a hexadecimal digit"},
+       "firmware.hex line 1: '\\x1A' in column 6 is not a hexadecimal digit"},
   };
   for (const Quirk& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
   Buffer image = IntelHexReader::Parse(cases[0].text, "bom.hex", kMemory);
