@@ -1,12 +1,13 @@
 #include "cli/Programmer.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "cli/CliError.h"
+#include "image/ImageCheck.h"
 #include "image/ImageFile.h"
 #include "image/TraceFile.h"
 #include "platform/ControlEscapes.h"
-#include "platform/HexText.h"
 
 namespace {
 
@@ -175,13 +176,9 @@ Buffer Programmer::LoadInput() const {
 // the upper part must be erased (FF) or a copy of the lower (as a read of such a chip gives).
 void Programmer::CheckFitsFlash(const Buffer& image) const {
   const uint32_t flash = chip_->flashSize;
-  for (uint32_t a = flash; a < image.Size(); ++a) {
-    if (image[a] != Buffer::kErased && image[a] != image[a % flash]) {
-      throw CliError(CliError::kUsage,
-                     options_.file + " has data at " + Hex(a, 4) + ", beyond the " + chip_->name +
-                         "'s " + std::to_string(flash / 1024) +
-                         " KB of flash, where the chip would write it over " + Hex(a % flash, 4));
-    }
+  if (std::optional<uint32_t> a = ImageCheck::FirstFoldingAddress(image, flash)) {
+    throw CliError(CliError::kUsage,
+                   options_.file + " " + ImageCheck::DescribeFold(*a, flash, chip_->name));
   }
 }
 
@@ -235,19 +232,15 @@ void Programmer::WritePages(ProgrammingSession& session, const std::vector<uint8
 void Programmer::Compare(const Buffer& actual, const Buffer& expected,
                          const std::vector<uint8_t>& pages, const std::string& what,
                          const std::string& check) const {
-  uint32_t differing = 0, first = 0;
+  ImageCheck::Difference difference;
   for (uint8_t page : pages) {
-    for (uint32_t a = page * kPageSize; a < (page + 1u) * kPageSize; ++a) {
-      if (actual[a] == expected[a]) continue;
-      if (differing++ == 0) first = a;
-    }
+    difference.Include(actual, expected, page * kPageSize, (page + 1u) * kPageSize);
   }
-  if (differing == 0) return;
-  throw CliError(CliError::kFailed, check + " failed: " + std::to_string(differing) + " of " +
-                                        std::to_string(pages.size() * kPageSize) +
-                                        " bytes differ; the first at " + Hex(first, 4) + ": chip " +
-                                        Hex(actual[first], 2) + ", " + what + " " +
-                                        Hex(expected[first], 2));
+  if (difference.count == 0) return;
+  throw CliError(CliError::kFailed,
+                 check + " failed: " +
+                     ImageCheck::DescribeDifference(
+                         difference, static_cast<uint32_t>(pages.size() * kPageSize), what));
 }
 
 void Programmer::Read(ProgrammingSession& session) {

@@ -42,11 +42,18 @@ int AT89S5X::ProgressAfterPage(uint32_t page, float step) const {
   return static_cast<int>(static_cast<float>(page) * step);
 }
 
+void AT89S5X::CheckStop(uint32_t pagesDone, const char* consequence) const {
+  if (!stopRequested.load()) return;
+  throw Exception("stopped by the user after " + std::to_string(pagesDone) + " of " +
+                  std::to_string(pageCount) + " pages; " + consequence);
+}
+
 void AT89S5X::ReadMemory() {
   TraceFile trace(TraceFile::kReadName, traceFiles);
   const float step = 100.0f / static_cast<float>(pageCount);
   ProgrammingSession session(*serial, clock);
   for (uint32_t page = 0; page < pageCount; ++page) {
+    CheckStop(page, "nothing was read");
     session.ReadPageChained(static_cast<uint8_t>(page), &(*readImage)[page * kPageSize], trace);
     Report(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
   }
@@ -61,6 +68,7 @@ void AT89S5X::WriteMemory(const Buffer& image) {
   // From here each read takes the answer to the byte written four exchanges before, as the
   // Chip Erase answers were left unread.
   for (uint32_t page = 0; page < pageCount; ++page) {
+    CheckStop(page, "the chip is partly written");
     session.WritePage(static_cast<uint8_t>(page), &image[page * kPageSize], trace);
     Report(ProgressAfterPage(page, step), ProcessListener::NOTIFY_PROGRESS);
   }

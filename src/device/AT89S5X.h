@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,11 @@ class AT89S5X {
   // Chip Erase alone: flash to FF, lock bits cleared.
   void Erase();
 
+  // Asks a ReadMemory() or WriteMemory() in progress, or the next one, to end before its next
+  // page with an Exception that says it was stopped; holds until ClearStop(). Any thread.
+  void RequestStop() { stopRequested.store(true); }
+  void ClearStop() { stopRequested.store(false); }
+
  protected:
   AT89S5X(TSerial* serial, Clock& clock);
   // Called by each variant's constructor, once GetMemorySize() answers for it.
@@ -54,6 +60,7 @@ class AT89S5X {
 
   int ProgressAfterPage(uint32_t page, float step) const;
   void Report(int value, int kind);
+  void CheckStop(uint32_t pagesDone, const char* consequence) const;
 
   TSerial* serial;
   std::unique_ptr<Buffer> readImage;
@@ -61,4 +68,5 @@ class AT89S5X {
   uint32_t pageCount = 0;
   Clock& clock;
   bool traceFiles = true;
+  std::atomic<bool> stopRequested{false};
 };

@@ -12,6 +12,8 @@ const char* RequestName(AT89S5xRunnable::Request request) {
       return "Reading the code memory";
     case AT89S5xRunnable::REQUEST_WRITE:
       return "Writing the code memory";
+    case AT89S5xRunnable::REQUEST_ERASE:
+      return "Erasing the chip";
     default:
       return "Reading the signature";
   }
@@ -46,6 +48,11 @@ void AT89S5xRunnable::RequestWrite(const Buffer& newImage) {
 
 void AT89S5xRunnable::RequestSignature() {
   signatureRequested.fetch_add(1);
+  Resume();
+}
+
+void AT89S5xRunnable::RequestErase() {
+  eraseRequested.fetch_add(1);
   Resume();
 }
 
@@ -84,12 +91,12 @@ void AT89S5xRunnable::ReportFailure(Request request, const std::string& text) {
 }
 
 // The requests counted before the operation are taken back after it, whatever its outcome;
-// those that came meanwhile stay for the next pass. Returns whether the operation succeeded.
-template <typename Operation>
-bool AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request,
-                            Operation operation) {
+// those that came meanwhile stay for the next pass.
+template <typename Operation, typename Succeeded>
+void AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request,
+                            Operation operation, Succeeded succeeded) {
   const uint32_t taken = requested.load();
-  if (taken == 0) return false;
+  if (taken == 0) return;
   std::string failure;
   try {
     std::lock_guard<std::mutex> lock(deviceMutex);
@@ -102,35 +109,44 @@ bool AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request,
     failure = "unknown error";
   }
   requested.fetch_sub(taken);
-  if (failure.empty()) return true;
-  ReportFailure(request, failure);
-  return false;
+  if (failure.empty()) {
+    succeeded();
+  } else {
+    ReportFailure(request, failure);
+  }
+  PostMessageA(form, WM_REQUEST_DONE, request, failure.empty() ? 1 : 0);
 }
 
 void AT89S5xRunnable::Execute() {
+  const auto transferred = [this] {
+    Notify(100, NOTIFY_PROGRESS);
+    Notify(100, NOTIFY_IMAGE_READY);
+  };
   while (running.load()) {
-    bool read = Serve(readRequested, REQUEST_READ, [this](AT89S5X& chip) {
-      chip.ReadMemory();
-      auto copy = std::make_shared<const Buffer>(*chip.GetReadImage());
-      std::lock_guard<std::mutex> lock(resultMutex);
-      image = std::move(copy);
-    });
-    if (read) {
-      Notify(100, NOTIFY_PROGRESS);
-      Notify(100, NOTIFY_IMAGE_READY);
-    }
-    bool written = Serve(writeRequested, REQUEST_WRITE, [this](AT89S5X& chip) {
-      std::shared_ptr<const Buffer> source = GetImage();
-      if (!source) throw Exception("there is no image to write");
-      chip.WriteMemory(*source);
-    });
-    if (written) {
-      Notify(100, NOTIFY_PROGRESS);
-      Notify(100, NOTIFY_IMAGE_READY);
-    }
-    bool signatureRead = Serve(signatureRequested, REQUEST_SIGNATURE,
-                               [this](AT89S5X& chip) { signature.store(chip.ReadSignature()); });
-    if (signatureRead) Notify(0, NOTIFY_SIGNATURE);
+    Serve(
+        readRequested, REQUEST_READ,
+        [this](AT89S5X& chip) {
+          chip.ReadMemory();
+          auto copy = std::make_shared<const Buffer>(*chip.GetReadImage());
+          std::lock_guard<std::mutex> lock(resultMutex);
+          image = std::move(copy);
+        },
+        transferred);
+    Serve(
+        writeRequested, REQUEST_WRITE,
+        [this](AT89S5X& chip) {
+          std::shared_ptr<const Buffer> source = GetImage();
+          if (!source) throw Exception("there is no image to write");
+          chip.WriteMemory(*source);
+        },
+        transferred);
+    Serve(
+        signatureRequested, REQUEST_SIGNATURE,
+        [this](AT89S5X& chip) { signature.store(chip.ReadSignature()); },
+        [this] { Notify(0, NOTIFY_SIGNATURE); });
+    Serve(
+        eraseRequested, REQUEST_ERASE, [](AT89S5X& chip) { chip.Erase(); },
+        [this] { Notify(100, NOTIFY_PROGRESS); });
     // A Resume() that came during the pass is latched, so this returns at once and the next
     // pass serves what arrived; a Stop() that came during it ends the loop.
     if (running.load()) Suspend();

@@ -19,11 +19,15 @@ struct WorkerBench {
   using Message = MessageLog::Message;
   static constexpr unsigned kProgress = AT89S5xRunnable::WM_PROGRESS;
   static constexpr unsigned kFailed = AT89S5xRunnable::WM_REQUEST_FAILED;
+  static constexpr unsigned kDone = AT89S5xRunnable::WM_REQUEST_DONE;
+  using Request = AT89S5xRunnable::Request;
+  static constexpr size_t kTransferCount = 36;
+  static constexpr size_t kSignatureCount = 3;
 
   WorkerBench() { device.SetTraceFiles(false); }
 
-  // The 35 messages of a whole-memory read or write.
-  static std::vector<Message> TransferMessages() {
+  // The 36 messages of a whole-memory read or write.
+  static std::vector<Message> TransferMessages(Request request = AT89S5xRunnable::REQUEST_READ) {
     std::vector<Message> expected;
     for (int page = 0; page < 32; ++page) {
       expected.push_back({kProgress, static_cast<int>(page * (100.0f / 32)), 0});
@@ -31,11 +35,16 @@ struct WorkerBench {
     expected.push_back({kProgress, 100, ProcessListener::NOTIFY_FINISHED});
     expected.push_back({kProgress, 100, ProcessListener::NOTIFY_PROGRESS});
     expected.push_back({kProgress, 100, ProcessListener::NOTIFY_IMAGE_READY});
+    expected.push_back({kDone, request, 1});
     return expected;
   }
   static std::vector<Message> SignatureMessages() {
     return {{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
-            {kProgress, 0, ProcessListener::NOTIFY_SIGNATURE}};
+            {kProgress, 0, ProcessListener::NOTIFY_SIGNATURE},
+            {kDone, AT89S5xRunnable::REQUEST_SIGNATURE, 1}};
+  }
+  static std::vector<Message> FailureMessages(Request request) {
+    return {{kFailed, request, 0}, {kDone, request, 0}};
   }
   static std::vector<Message> Joined(std::vector<std::vector<Message>> parts) {
     std::vector<Message> all;

@@ -11,7 +11,7 @@ TEST_F(WorkerRequests, FirstReadStartsTheThreadAndPostsTheTransferMessagesInOrde
   chip->SetFlash(Bytes(content));
   AT89S5xRunnable worker(&device, &log);
   worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(35));
+  ASSERT_TRUE(log.WaitForCount(kTransferCount));
   worker.Stop();
   EXPECT_EQ(log.Messages(), TransferMessages());
   ASSERT_NE(worker.GetImage(), nullptr);
@@ -21,9 +21,21 @@ TEST_F(WorkerRequests, FirstReadStartsTheThreadAndPostsTheTransferMessagesInOrde
 TEST_F(WorkerRequests, SignatureIsStoredBeforeItsMessageWhichCarriesZero) {
   AT89S5xRunnable worker(&device, &log);
   worker.RequestSignature();
-  ASSERT_TRUE(log.WaitForCount(2));
+  ASSERT_TRUE(log.WaitForCount(kSignatureCount));
   EXPECT_EQ(log.Messages(), SignatureMessages());
   EXPECT_EQ(worker.GetSignature(), 0x06511E);
+}
+
+TEST_F(WorkerRequests, AnEraseLeavesTheFlashErasedAndEndsAtFullProgress) {
+  chip->SetFlash(Bytes(Pattern(3)));
+  chip->SetLockBits(SimChip::kLB1);
+  AT89S5xRunnable worker(&device, &log);
+  worker.RequestErase();
+  ASSERT_TRUE(log.WaitForCount(2));
+  EXPECT_EQ(log.Messages(), (std::vector<Message>{{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
+                                                  {kDone, AT89S5xRunnable::REQUEST_ERASE, 1}}));
+  EXPECT_EQ(chip->Flash(), std::vector<uint8_t>(8192, 0xFF));
+  EXPECT_EQ(chip->LockBits(), 0);
 }
 
 TEST_F(WorkerRequests, OnePassServesReadThenSignatureWhenBothWait) {
@@ -34,7 +46,7 @@ TEST_F(WorkerRequests, OnePassServesReadThenSignatureWhenBothWait) {
   worker.RequestSignature();
   worker.RequestRead();
   log.Release();
-  ASSERT_TRUE(log.WaitForCount(2 + 35 + 2));
+  ASSERT_TRUE(log.WaitForCount(2 * kSignatureCount + kTransferCount));
   EXPECT_EQ(log.Messages(), Joined({SignatureMessages(), TransferMessages(), SignatureMessages()}));
 }
 
@@ -45,7 +57,7 @@ TEST_F(WorkerRequests, ARequestMadeWhileItsKindRunsIsServedAgain) {
   ASSERT_TRUE(log.WaitUntilHeld());
   worker.RequestRead();
   log.Release();
-  ASSERT_TRUE(log.WaitForCount(70));
+  ASSERT_TRUE(log.WaitForCount(2 * kTransferCount));
   EXPECT_EQ(log.Messages(), Joined({TransferMessages(), TransferMessages()}));
 }
 
@@ -63,12 +75,13 @@ TEST_F(WorkerRequests, GetImageFollowsTheLastWriteRequestAndTheLastRead) {
   ASSERT_TRUE(log.WaitUntilHeld());
   toWrite[0] = 0x00;  // the caller's image may change: the worker writes its own copy
   log.Release();
-  ASSERT_TRUE(log.WaitForCount(35));
+  ASSERT_TRUE(log.WaitForCount(kTransferCount));
+  EXPECT_EQ(log.Messages(), TransferMessages(AT89S5xRunnable::REQUEST_WRITE));
   EXPECT_EQ(chip->Flash(), Bytes(Pattern(9)));
 
   chip->SetFlash(Bytes(onChip));
   worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(70));
+  ASSERT_TRUE(log.WaitForCount(2 * kTransferCount));
   EXPECT_EQ(Bytes(*worker.GetImage()), Bytes(onChip));
 }
 
@@ -79,7 +92,7 @@ TEST_F(WorkerRequests, TheReadImageOutlivesTheDeviceItCameFrom) {
   first->SetTraceFiles(false);
   AT89S5xRunnable worker(first.get(), &log);
   worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(35));
+  ASSERT_TRUE(log.WaitForCount(kTransferCount));
   auto second = std::make_unique<AT89S51>(&serial, clock);
   worker.SetDevice(second.get());
   first.reset();
@@ -93,7 +106,7 @@ TEST_F(WorkerRequests, SetDeviceMovesLaterOperationsToTheNewDevice) {
   AT89S5xRunnable worker(&device, &log);
   worker.SetDevice(&other);
   worker.RequestSignature();
-  ASSERT_TRUE(log.WaitForCount(2));
+  ASSERT_TRUE(log.WaitForCount(kSignatureCount));
   EXPECT_EQ(worker.GetSignature(), 0x06521E);
   EXPECT_TRUE(chip->WrittenBytes().empty());
 }
