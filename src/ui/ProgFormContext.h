@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "ui/platform/SystemPortList.h"
 #include "ui/platform/UserDialogs.h"
 
 // What the window takes from its surroundings. Left empty, each part is the real one: the
-// system clock, the toolkit's dialogs and the process's own command line.
+// system clock, the toolkit's dialogs, the system's serial ports and the process's own
+// command line.
 struct ProgFormContext {
   Clock* clock = nullptr;
   UserDialogs* dialogs = nullptr;
+  SystemPortList* ports = nullptr;
   std::optional<std::vector<std::string>> arguments;
 };

@@ -9,6 +9,7 @@
 #include "platform/SystemClock.h"
 #include "ui/platform/Formatting.h"
 #include "ui/platform/QtDialogs.h"
+#include "ui/platform/QtSystemPortList.h"
 
 namespace {
 
@@ -62,10 +63,12 @@ TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
       dialogs(context.dialogs ? *context.dialogs : *ownDialogs),
       arguments(context.arguments ? ProgramArguments(*context.arguments)
                                   : ProgramArguments::FromProcess()),
+      ownPorts(context.ports ? nullptr : new QtSystemPortList),
+      systemPorts(context.ports ? *context.ports : *ownPorts),
       resolver(clock) {
   BuildControls();
   BuildMenus();
-  serial = std::make_unique<TSerial>(1, resolver);
+  serial = std::make_unique<TSerial>(1, portOpener);
   SelectDevice(1);
   ItemAT89S51->setData(1);
   ItemAT89S52->setData(2);
@@ -76,8 +79,10 @@ TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
 }
 
 // The worker goes first and returns only once its thread has ended, so nothing runs on the
-// device, the link or the image when they go.
+// device, the link or the image when they go. A transfer still running is ended at its next
+// page: nobody is left to see it.
 TProgForm::~TProgForm() {
+  if (device) device->RequestStop();
   worker.reset();
   device.reset();
   serial.reset();
@@ -159,17 +164,20 @@ void TProgForm::BuildMenus() {
   // its height.
   MainMenu1->setNativeMenuBar(false);
 
-  itemFile = MainMenu1->addMenu("file");
+  // The captions carry mnemonics (Alt+F, Alt+D, Alt+P, Alt+C); they show as the plain words.
+  itemFile = MainMenu1->addMenu("&file");
   itemFile->setObjectName("itemFile");
   itemOpen = itemFile->addAction("open");
   itemOpen->setObjectName("itemOpen");
+  itemOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   itemSave = itemFile->addAction("save");
   itemSave->setObjectName("itemSave");
+  itemSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   itemSave->setEnabled(false);
   connect(itemOpen, &QAction::triggered, this, [this] { itemOpenClick(itemOpen); });
   connect(itemSave, &QAction::triggered, this, [this] { itemSaveClick(itemSave); });
 
-  itemDevice = MainMenu1->addMenu("device");
+  itemDevice = MainMenu1->addMenu("&device");
   itemDevice->setObjectName("itemDevice");
   ItemAT89S51 = itemDevice->addAction("AT89S51");
   ItemAT89S51->setObjectName("ItemAT89S51");
@@ -180,25 +188,11 @@ void TProgForm::BuildMenus() {
     connect(item, &QAction::triggered, this, [this, item] { DeviceSelectClick(item); });
   }
 
-  port1 = MainMenu1->addMenu("port");
+  port1 = MainMenu1->addMenu("&port");
   port1->setObjectName("port1");
+  BuildChipMenu();
   resize(DesignLayout::Scaled(kClientWidth, layoutScale),
          MainMenu1->sizeHint().height() + DesignLayout::Scaled(kClientHeight, layoutScale));
-}
-
-// Each item's status tip says what the port stands for on this machine, so a simulated chip
-// or a device path named by the environment is visible before it is used.
-void TProgForm::BuildPortMenu() {
-  for (int n = 1; n <= 8; ++n) {
-    QAction* item = port1->addAction(QString::fromStdString("COM " + IntToStr(n)));
-    item->setObjectName(QString::fromStdString("COM" + IntToStr(n)));
-    item->setData(n);
-    item->setCheckable(true);
-    item->setStatusTip(QString::fromStdString(resolver.Describe("COM" + IntToStr(n))));
-    connect(item, &QAction::triggered, this, [this, item] { menuItemClick(item); });
-  }
-  itemCurrentPort = port1->actions().first();
-  itemCurrentPort->setChecked(true);
 }
 
 // A new device object every time, also for the type already selected. The worker moves to it
@@ -223,6 +217,26 @@ void TProgForm::SelectDevice(int type) {
   ++devicesCreated;
 }
 
+// Verify, erase and blank check run on the worker like the other transfers.
+void TProgForm::BuildChipMenu() {
+  itemChip = menuBar()->addMenu("&chip");
+  itemChip->setObjectName("itemChip");
+  itemVerify = itemChip->addAction("&Verify");
+  itemVerify->setObjectName("itemVerify");
+  itemErase = itemChip->addAction("&Erase");
+  itemErase->setObjectName("itemErase");
+  itemBlankCheck = itemChip->addAction("&Blank check");
+  itemBlankCheck->setObjectName("itemBlankCheck");
+  itemChip->addSeparator();
+  itemVerifyAfterWrite = itemChip->addAction("Verify after &write");
+  itemVerifyAfterWrite->setObjectName("itemVerifyAfterWrite");
+  itemVerifyAfterWrite->setCheckable(true);
+  connect(itemVerify, &QAction::triggered, this, [this] { itemVerifyClick(itemVerify); });
+  connect(itemErase, &QAction::triggered, this, [this] { itemEraseClick(itemErase); });
+  connect(itemBlankCheck, &QAction::triggered, this,
+          [this] { itemBlankCheckClick(itemBlankCheck); });
+}
+
 void TProgForm::EnableControls(bool on) {
   itemFile->menuAction()->setEnabled(on);
   itemDevice->menuAction()->setEnabled(on);
@@ -230,6 +244,7 @@ void TProgForm::EnableControls(bool on) {
   btnRead->setEnabled(on);
   btnReadSig->setEnabled(on);
   btnLockBits->setEnabled(on);
+  itemChip->menuAction()->setEnabled(on);
 }
 
 void TProgForm::ShowSignature() {
@@ -249,23 +264,24 @@ bool TProgForm::event(QEvent* event) {
     case AT89S5xRunnable::WM_REQUEST_FAILED:
       WMRequestFailed(message);
       return true;
+    case AT89S5xRunnable::WM_REQUEST_DONE:
+      WMRequestDone(message);
+      return true;
     default:
       return QMainWindow::event(event);
   }
 }
 
+// The device's finish does not bring the controls back: the worker is still at the request
+// then. They come back with its done message (WMRequestDone).
 void TProgForm::WMProgress(const WindowMessage& message) {
   const int value = static_cast<int>(message.WParam());
   switch (message.LParam()) {
     case ProcessListener::NOTIFY_PROGRESS:
       CGauge1->SetProgress(value);
       break;
-    case ProcessListener::NOTIFY_FINISHED:
-      EnableControls(true);
-      break;
     case ProcessListener::NOTIFY_SIGNATURE:
       ShowSignature();
-      EnableControls(true);
       break;
     case ProcessListener::NOTIFY_IMAGE_READY:
       itemSave->setEnabled(true);
@@ -273,14 +289,4 @@ void TProgForm::WMProgress(const WindowMessage& message) {
     default:
       break;
   }
-}
-
-void TProgForm::WMRequestFailed(const WindowMessage&) {
-  dialogs.ShowMessage(worker->TakeFailure());
-  EnableControls(true);
-}
-
-void TProgForm::closeEvent(QCloseEvent* event) {
-  if (worker) worker->Stop();
-  QMainWindow::closeEvent(event);
 }

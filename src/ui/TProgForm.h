@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -16,10 +17,12 @@
 #include "image/Buffer.h"
 #include "serial/TSerial.h"
 #include "sim/SimPortResolver.h"
+#include "ui/ChosenPortOpener.h"
 #include "ui/DesignLayout.h"
 #include "ui/ProgFormContext.h"
 #include "ui/platform/ProgramArguments.h"
 #include "ui/platform/QtMessageTarget.h"
+#include "ui/platform/SystemPortList.h"
 #include "ui/platform/TCGauge.h"
 #include "ui/platform/TStatusBar.h"
 #include "ui/platform/WindowMessage.h"
@@ -30,8 +33,11 @@
 // window messages, handled here on the window's thread. Lock-bit operations run on this
 // thread and hold it for their two seconds.
 //
-// While the worker runs a request, the controls that could replace the device, use the link
-// or change the image are disabled; the port menu stays live and applies to the next opening.
+// One operation at a time: from the click that starts it until the worker's last message for
+// it, the controls that could replace the device, use the link or change the image are
+// disabled, and their handlers refuse (a shortcut reaches an action in a disabled menu); the
+// "Test" button stays enabled and says why it does nothing. The port menu stays live and
+// applies to the next opening. Nothing the user does makes this thread wait for the worker.
 class TProgForm : public QMainWindow {
  public:
   explicit TProgForm(QWidget* owner = nullptr);
@@ -43,8 +49,10 @@ class TProgForm : public QMainWindow {
   void EnableControls(bool on);
   void ShowSignature();
   void WMProgress(const WindowMessage& message);
-  // A request failed on the worker: its text in a box, and the controls back.
+  // A request failed on the worker: its text in a box.
   void WMRequestFailed(const WindowMessage& message);
+  // The worker is through with a request: the operation goes on to its next step or ends.
+  void WMRequestDone(const WindowMessage& message);
   void ParseCommandLine();
   int ClassifyOption(const std::string& argument) const;
 
@@ -58,6 +66,10 @@ class TProgForm : public QMainWindow {
   void itemSaveClick(QObject* sender);
   void DeviceSelectClick(QObject* sender);
   void menuItemClick(QObject* sender);
+  void systemPortClick(QObject* sender);
+  void itemVerifyClick(QObject* sender);
+  void itemEraseClick(QObject* sender);
+  void itemBlankCheckClick(QObject* sender);
 
   // For those who look on: the objects the window owns.
   const AT89S5X* Device() const { return device.get(); }
@@ -66,23 +78,58 @@ class TProgForm : public QMainWindow {
   const TSerial& Serial() const { return *serial; }
   SimPortResolver& Resolver() { return resolver; }
   int DevicesCreated() const { return devicesCreated; }
+  // The device of the system's list the link opens, or empty for the COM names.
+  std::string SystemPort() const { return portOpener.Device(); }
+  // An operation started and not yet over.
+  bool Busy() const { return running.kind != Operation::None; }
   // How much the design positions were enlarged for the platform's font (1: not at all).
   double LayoutScale() const { return layoutScale; }
 
  protected:
   bool event(QEvent* event) override;
-  // FormClose: stops the worker; the request in progress runs to its end.
+  // FormClose. While an operation runs, asks whether to stop it; if so the device ends it
+  // before its next page and the window closes once the worker is through.
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  enum class Operation { None, Write, Read, Signature, Verify, Erase, BlankCheck };
+  // The operation in progress, from its click to the worker's last message.
+  struct Running {
+    Operation kind = Operation::None;
+    std::chrono::nanoseconds startedAt{0};
+    bool verifyAfterWrite = false;
+    // What the chip must hold after the read (Verify, Blank check, Write with verify).
+    std::shared_ptr<const Buffer> expected;
+    std::string expectedName;
+    uint32_t compareLength = 0;
+  };
+
   void BuildControls();
   void BuildMenus();
+  void BuildChipMenu();
   void BuildPortMenu();
   // "help" / "about isp89": the version, the same as the package's.
   void BuildHelpMenu();
-  void LoadRawImage(const std::string& path);
-  void LoadHexImage(const std::string& path);
+  void RefreshSystemPorts();
   void RunLockBitOperation();
+  // Handlers that start or change something call this first: true, with a note in the status
+  // bar, while an operation runs.
+  bool RefusedWhileBusy();
+  bool FitsChip(const Buffer& source);
+  uint32_t FlashSize() const;
+  std::string ChipName() const;
+  void Begin(Operation kind);
+  void Compare(Running& operation);
+  void Finish(const std::string& summary);
+  // "the write"; Sentence() gives "The write".
+  static std::string Label(Operation kind);
+  static std::string Sentence(Operation kind);
+  // "36.2 s"; Elapsed() since the operation began.
+  static std::string Seconds(std::chrono::nanoseconds duration);
+  std::string Elapsed() const;
+  std::string SuccessSummary() const;
+  std::string WithPort(const std::string& failure) const;
+  void ShowNote(const std::string& text);
   // Runs a handler's body; a failure that leaves it is shown in a box.
   template <typename Body>
   void Guarded(Body body);
@@ -91,7 +138,10 @@ class TProgForm : public QMainWindow {
   std::unique_ptr<UserDialogs> ownDialogs;
   UserDialogs& dialogs;
   ProgramArguments arguments;
+  std::unique_ptr<SystemPortList> ownPorts;
+  SystemPortList& systemPorts;
   SimPortResolver resolver;
+  ChosenPortOpener portOpener{resolver};
   QtMessageTarget messageTarget{this};
   DesignLayout design;
   double layoutScale = 1.0;
@@ -103,6 +153,12 @@ class TProgForm : public QMainWindow {
   QAction* ItemAT89S51 = nullptr;
   QAction* ItemAT89S52 = nullptr;
   QMenu* port1 = nullptr;
+  QAction* portSeparator = nullptr;
+  QMenu* itemChip = nullptr;
+  QAction* itemVerify = nullptr;
+  QAction* itemErase = nullptr;
+  QAction* itemBlankCheck = nullptr;
+  QAction* itemVerifyAfterWrite = nullptr;
   QAction* itemAbout = nullptr;
   QFrame* Panel1 = nullptr;
   QPushButton* btnProgram = nullptr;
@@ -132,4 +188,7 @@ class TProgForm : public QMainWindow {
   std::unique_ptr<AT89S5xRunnable> worker;
   QAction* itemCurrentPort = nullptr;
   int devicesCreated = 0;
+  std::string imageName;  // the file the image came from
+  Running running;
+  bool stopRequested = false;  // the user chose to stop the operation and close
 };

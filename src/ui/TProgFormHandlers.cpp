@@ -1,9 +1,8 @@
 // The window's handlers: requests to the worker, lock bits, files, and the menu choices.
 #include <QApplication>
 #include <QCursor>
-#include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -15,10 +14,6 @@ namespace {
 
 const char* const kOpenFilter = "bin (*.bin);;Intel HEX (*.hex *.ihx)";
 const char* const kSaveFilter = "bin file (*.bin);;Intel HEX (*.hex)";
-
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
 
 // The wait cursor for as long as the window's thread is held by the device.
 class BusyCursor {
@@ -37,31 +32,67 @@ void TProgForm::Guarded(Body body) {
   try {
     body();
   } catch (const std::exception& error) {
-    dialogs.ShowMessage(error.what());
+    dialogs.ShowMessage(WithPort(error.what()));
   }
 }
 
-// Every request disables what the worker uses until it reports back, so that no device
-// switch, load or lock-bit operation can run under it.
 void TProgForm::btnProgramClick(QObject*) {
-  if (!image) return;
-  EnableControls(false);
+  if (RefusedWhileBusy() || !image || !FitsChip(*image)) return;
+  Begin(Operation::Write);
+  running.verifyAfterWrite = itemVerifyAfterWrite->isChecked();
+  if (running.verifyAfterWrite) {
+    running.expected = std::make_shared<const Buffer>(*image);
+    running.expectedName = imageName;
+    running.compareLength = FlashSize();
+  }
   worker->RequestWrite(*image);
 }
 
 void TProgForm::btnReadClick(QObject*) {
-  EnableControls(false);
+  if (RefusedWhileBusy()) return;
+  Begin(Operation::Read);
   worker->RequestRead();
 }
 
+// "Test" stays enabled through an operation; clicked meanwhile, it says why it does nothing.
 void TProgForm::Button1Click(QObject*) {
-  EnableControls(false);
+  if (RefusedWhileBusy()) return;
+  Begin(Operation::Read);
   worker->RequestRead();
 }
 
+// The fields show "-" until the new bytes are there, and again when the read fails.
 void TProgForm::btnReadSigClick(QObject*) {
-  EnableControls(false);
+  if (RefusedWhileBusy()) return;
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3}) edit->setText("-");
+  Begin(Operation::Signature);
   worker->RequestSignature();
+}
+
+void TProgForm::itemVerifyClick(QObject*) {
+  if (RefusedWhileBusy()) return;
+  if (!image) return ShowNote("No image to verify against: open one first (file, open)");
+  if (!FitsChip(*image)) return;
+  Begin(Operation::Verify);
+  running.expected = std::make_shared<const Buffer>(*image);
+  running.expectedName = imageName;
+  running.compareLength = FlashSize();
+  worker->RequestRead();
+}
+
+void TProgForm::itemEraseClick(QObject*) {
+  if (RefusedWhileBusy()) return;
+  Begin(Operation::Erase);
+  worker->RequestErase();
+}
+
+void TProgForm::itemBlankCheckClick(QObject*) {
+  if (RefusedWhileBusy()) return;
+  Begin(Operation::BlankCheck);
+  running.expected = std::make_shared<const Buffer>(device->GetMemorySize());
+  running.expectedName = "erased";
+  running.compareLength = FlashSize();
+  worker->RequestRead();
 }
 
 void TProgForm::cbRwLockBitsClick(QObject* sender) {
@@ -71,6 +102,7 @@ void TProgForm::cbRwLockBitsClick(QObject* sender) {
 }
 
 void TProgForm::btnLockBitsClick(QObject*) {
+  if (RefusedWhileBusy()) return;
   Guarded([this] { RunLockBitOperation(); });
   // The device held this thread for about two seconds; draw what changed meanwhile.
   repaint();
@@ -83,89 +115,78 @@ void TProgForm::RunLockBitOperation() {
   BusyCursor busy;
   struct ClearHint {
     TStatusBar* bar;
-    ~ClearHint() { bar->clearMessage(); }
+    ~ClearHint() {
+      if (bar) bar->clearMessage();
+    }
   } clearHint{StatusBar};
+  const auto startedAt = clock.Now();
+  const auto took = [&] { return " in " + Seconds(clock.Now() - startedAt); };
   if (writing) {
     unsigned char flags = 0;
     if (CheckBox1->isChecked()) flags += 1;
     if (CheckBox2->isChecked()) flags += 2;
     device->WriteLockBits(flags);
-    return;
+    clearHint.bar = nullptr;  // the result replaces the hint
+    return ShowNote("Wrote lock mode " + std::to_string(flags) + took());
   }
   const int8_t bits = device->ReadLockBits();
   CheckBox1->setChecked(bits & 0x01);
   CheckBox2->setChecked(bits & 0x02);
   CheckBox3->setChecked(bits & 0x04);
+  clearHint.bar = nullptr;
+  ShowNote("Read the lock bits: LB1=" + std::to_string(bits & 1) +
+           " LB2=" + std::to_string((bits >> 1) & 1) + " LB3=" + std::to_string((bits >> 2) & 1) +
+           took());
 }
 
 void TProgForm::itemOpenClick(QObject*) {
+  if (RefusedWhileBusy()) return;
   std::string path;
   if (dialogs.OpenFile(kOpenFilter, path)) LoadImageFile(path);
 }
 
 void TProgForm::itemSaveClick(QObject*) {
+  if (RefusedWhileBusy()) return;
   Guarded([this] {
     std::string path;
     if (!dialogs.SaveFile(kSaveFilter, "bin", path)) return;
-    if (std::shared_ptr<const Buffer> saved = worker->GetImage()) ImageFile::Save(path, *saved);
+    std::shared_ptr<const Buffer> saved = worker->GetImage();
+    if (!saved) return;
+    ImageFile::Save(path, *saved);
+    ShowNote("Saved " + std::to_string(saved->Size()) + " bytes to " + path);
   });
 }
 
+// Refused while an operation runs on the device; the marks stay as they were.
 void TProgForm::DeviceSelectClick(QObject* sender) {
   auto* clicked = static_cast<QAction*>(sender);
+  if (RefusedWhileBusy()) {
+    clicked->setChecked(false);
+    itemCurrentDevice->setChecked(true);
+    return;
+  }
   if (itemCurrentDevice) itemCurrentDevice->setChecked(false);
   clicked->setChecked(true);
   itemCurrentDevice = clicked;
   SelectDevice(clicked->data().toInt());
 }
 
-// The link takes the new number from its next opening, also while the worker runs.
-void TProgForm::menuItemClick(QObject* sender) {
-  auto* clicked = static_cast<QAction*>(sender);
-  if (itemCurrentPort) itemCurrentPort->setChecked(false);
-  clicked->setChecked(true);
-  itemCurrentPort = clicked;
-  serial->SetPort(clicked->data().toInt());
-}
-
-// A path whose name ends in .hex or .ihx is read as Intel HEX; every other as raw bytes.
+// Every load starts from an erased image, so the image is exactly the file; a file that
+// cannot be loaded (missing, a folder, empty, a bad HEX line) leaves the image, its name and
+// the status text as they were.
 void TProgForm::LoadImageFile(const std::string& path) {
   try {
-    if (ImageFile::FormatOf(path) == ImageFile::Format::IntelHex) {
-      LoadHexImage(path);
+    Buffer loaded(device->GetMemorySize());
+    ImageFile::Load(path, loaded);
+    StatusBar->SetSimpleText(path);
+    imageName = std::filesystem::path(path).filename().string();
+    if (image) {
+      *image = loaded;
     } else {
-      LoadRawImage(path);
+      image = std::make_unique<Buffer>(loaded);
     }
   } catch (const Exception& error) {
     dialogs.ShowMessage(error.Message());
-  }
-}
-
-// A file that does not open is never read, and then the status bar and the image stay as
-// they were.
-void TProgForm::LoadRawImage(const std::string& path) {
-  if (std::error_code ignored; std::filesystem::is_directory(path, ignored)) {
-    throw Exception("Cannot open the image file " + path + ": it is a folder");
-  }
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    throw Exception("Cannot open the image file " + path + ": " + std::strerror(errno));
-  }
-  StatusBar->SetSimpleText(path);
-  const uint32_t size = device->GetMemorySize();
-  if (!image) image = std::make_unique<Buffer>(size);
-  image->LoadFrom(file.get(), size);
-}
-
-// A HEX file is checked whole before it changes anything; it replaces the whole image.
-void TProgForm::LoadHexImage(const std::string& path) {
-  Buffer loaded = image ? *image : Buffer(device->GetMemorySize());
-  ImageFile::Load(path, loaded);
-  StatusBar->SetSimpleText(path);
-  if (image) {
-    *image = loaded;
-  } else {
-    image = std::make_unique<Buffer>(loaded);
   }
 }
 

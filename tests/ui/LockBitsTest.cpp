@@ -84,7 +84,11 @@ TEST_F(LockBits, TheOperationHoldsTheWindowForTheDeviceWaitsAndThenLetsGo) {
   for (uint32_t ms : clock.Sleeps()) waited += ms;
   EXPECT_EQ(waited, 1800u);  // reset pulse and programming enable
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(Find<TStatusBar>("StatusBar")->currentMessage().isEmpty());
+  EXPECT_EQ(Note(), "Read the lock bits: LB1=0 LB2=0 LB3=0 in 1.8 s");
+  Box("cbRwLockBits")->click();
+  Box("CheckBox2")->click();
+  Button("btnLockBits")->click();
+  EXPECT_EQ(Note(), "Wrote lock mode 2 in 1.8 s");
 }
 
 TEST_F(LockBits, AFailureReachesAMessageBoxAndLeavesTheBoxes) {

@@ -15,6 +15,14 @@ class ScriptedDialogs : public UserDialogs {
   };
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  // Answers from WillAnswer(), No when nothing is scripted.
+  bool Ask(const std::string& question) override {
+    questions.push_back(question);
+    if (yesNoAnswers.empty()) return false;
+    bool yes = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return yes;
+  }
   bool OpenFile(const std::string& filter, std::string& path) override {
     opened.push_back({filter, ""});
     return Answer(path);
@@ -27,8 +35,10 @@ class ScriptedDialogs : public UserDialogs {
 
   // The next dialog is confirmed with `path`; an empty path cancels it.
   void WillChoose(const std::string& path) { answers.push_back(path); }
+  void WillAnswer(bool yes) { yesNoAnswers.push_back(yes); }
 
   std::vector<std::string> messages;
+  std::vector<std::string> questions;
   std::vector<Asked> opened;
   std::vector<Asked> saved;
 
@@ -40,4 +50,5 @@ class ScriptedDialogs : public UserDialogs {
     return !path.empty();
   }
   std::deque<std::string> answers;
+  std::deque<bool> yesNoAnswers;
 };

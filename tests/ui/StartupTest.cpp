@@ -101,12 +101,13 @@ TEST_F(Startup, WithASmallFontThePositionsAreExactlyTheDesigns) {
 
 TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
   Open();
-  EXPECT_EQ(Find<QMenu>("itemFile")->title().toStdString(), "file");
+  // The & marks the mnemonic: the menus read "file", "device", "port", "chip".
+  EXPECT_EQ(Find<QMenu>("itemFile")->title().toStdString(), "&file");
   EXPECT_EQ(Item("itemOpen")->text().toStdString(), "open");
   EXPECT_TRUE(Item("itemOpen")->isEnabled());
   EXPECT_EQ(Item("itemSave")->text().toStdString(), "save");
   EXPECT_FALSE(Item("itemSave")->isEnabled());
-  EXPECT_EQ(Find<QMenu>("itemDevice")->title().toStdString(), "device");
+  EXPECT_EQ(Find<QMenu>("itemDevice")->title().toStdString(), "&device");
   EXPECT_EQ(Item("ItemAT89S51")->data().toInt(), 1);
   EXPECT_EQ(Item("ItemAT89S52")->data().toInt(), 2);
   EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
@@ -114,8 +115,9 @@ TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
   EXPECT_FALSE(Item("ItemAT89S51")->actionGroup());  // marks are set by the handlers
 
   auto* port = Find<QMenu>("port1");
-  EXPECT_EQ(port->title().toStdString(), "port");
-  ASSERT_EQ(port->actions().size(), 8);
+  EXPECT_EQ(port->title().toStdString(), "&port");
+  ASSERT_GE(port->actions().size(), 9);
+  EXPECT_TRUE(port->actions()[8]->isSeparator());
   for (int n = 1; n <= 8; ++n) {
     QAction* item = port->actions()[n - 1];
     EXPECT_EQ(item->text().toStdString(), "COM " + std::to_string(n));
@@ -199,15 +201,16 @@ TEST_F(Startup, AnUnknownArgumentIsSkippedAndTheNextOptionActs) {
   EXPECT_EQ(StatusText(), path);
 }
 
-TEST_F(Startup, RepeatedBinfilesLoadIntoOneImageAndTheStatusShowsTheLast) {
+// Each load starts from an erased image, so a shorter file leaves nothing of a longer one.
+TEST_F(Startup, RepeatedBinfilesEachMakeTheWholeImageAndTheStatusShowsTheLast) {
   std::string first = WriteFile("first.bin", std::vector<uint8_t>(10, 0xAA));
   std::string second = WriteFile("second.bin", std::vector<uint8_t>(4, 0x55));
   Open({"isp89", "-binfile", first, "-uproctype", "AT89S52", "-binfile", second});
   ASSERT_NE(window->Image(), nullptr);
   EXPECT_EQ(window->Image()->Size(), 8192u);
   EXPECT_EQ((*window->Image())[3], 0x55);
-  EXPECT_EQ((*window->Image())[4], 0xAA);   // beyond the shorter file: the first file's
-  EXPECT_EQ((*window->Image())[10], 0xFF);  // beyond both: erased
+  EXPECT_EQ((*window->Image())[4], 0xFF);  // beyond the shorter file: erased
+  EXPECT_EQ((*window->Image())[10], 0xFF);
   EXPECT_EQ(StatusText(), second);
   EXPECT_TRUE(IsAT89S52());
 }

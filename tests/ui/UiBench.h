@@ -18,10 +18,12 @@
 #include "support/ScratchFolder.h"
 #include "ui/GatedClock.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/ScriptedPorts.h"
 #include "ui/TProgForm.h"
+#include "ui/platform/TStatusBar.h"
 
 // The window on a simulated AT89S51 behind COM1 and an AT89S52 behind COM2, on virtual
-// time, with scripted dialogs, in a scratch working folder.
+// time, with scripted dialogs and system ports, in a scratch working folder.
 class UiBench : public ::testing::Test {
  protected:
   UiBench() {
@@ -34,6 +36,7 @@ class UiBench : public ::testing::Test {
     ProgFormContext context;
     context.clock = &clock;
     context.dialogs = &dialogs;
+    context.ports = &ports;
     context.arguments = std::move(arguments);
     window = std::make_unique<TProgForm>(context);
     return *window;
@@ -56,13 +59,16 @@ class UiBench : public ::testing::Test {
     return window->Resolver().SimChipFor(target);
   }
 
-  // The six controls that a request disables, in their order.
+  // The controls that an operation disables (EnableControls), the chip menu last.
   std::vector<bool> RequestControlsEnabled() const {
-    return {MenuItem("itemFile")->isEnabled(), MenuItem("itemDevice")->isEnabled(),
-            Button("btnProgram")->isEnabled(), Button("btnRead")->isEnabled(),
-            Button("btnReadSig")->isEnabled(), Button("btnLockBits")->isEnabled()};
+    return {MenuItem("itemFile")->isEnabled(),   MenuItem("itemDevice")->isEnabled(),
+            Button("btnProgram")->isEnabled(),   Button("btnRead")->isEnabled(),
+            Button("btnReadSig")->isEnabled(),   Button("btnLockBits")->isEnabled(),
+            MenuItem("itemChip")->isEnabled()};
   }
-  static std::vector<bool> All(bool on) { return std::vector<bool>(6, on); }
+  static std::vector<bool> All(bool on) { return std::vector<bool>(7, on); }
+  // What the status bar shows over its text just now.
+  std::string Note() const { return Find<TStatusBar>("StatusBar")->currentMessage().toStdString(); }
 
   // Lets the window handle the worker's messages until `done` holds.
   template <typename Predicate>
@@ -82,9 +88,18 @@ class UiBench : public ::testing::Test {
     ScratchFolder::Write(folder.Path() / name, bytes);
     return (folder.Path() / name).string();
   }
+  // Writes `image` to a file and opens it through the file menu.
+  std::string Load(const std::string& name, const Buffer& image) {
+    std::string path = WriteFile(name, Bytes(image));
+    dialogs.WillChoose(path);
+    Item("itemOpen")->trigger();
+    return path;
+  }
+  bool Idle() const { return !window->Busy(); }
 
   ScratchFolder folder;
   GatedClock clock;
   ScriptedDialogs dialogs;
+  ScriptedPorts ports;
   std::unique_ptr<TProgForm> window;
 };

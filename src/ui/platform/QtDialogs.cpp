@@ -1,7 +1,9 @@
 #include "ui/platform/QtDialogs.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 
 #include "ui/platform/MessageBox.h"
 
@@ -22,6 +24,13 @@ QString ExtensionOf(const QString& nameFilter) {
 }  // namespace
 
 void QtDialogs::ShowMessage(const std::string& text) { ::ShowMessage(text, parent_); }
+
+bool QtDialogs::Ask(const std::string& question) {
+  return QMessageBox::question(parent_, QApplication::applicationName(),
+                               QString::fromStdString(question),
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
 
 bool QtDialogs::OpenFile(const std::string& filter, std::string& path) {
   QString chosen = QFileDialog::getOpenFileName(parent_, {}, {}, QString::fromStdString(filter));

@@ -1,0 +1,87 @@
+// The port menu: the eight COM names, and below them the serial ports the system has, listed
+// anew each time the menu opens.
+#include <QVariant>
+
+#include "ui/TProgForm.h"
+#include "ui/platform/Formatting.h"
+
+namespace {
+
+const char* const kSystemPortName = "systemPort";
+
+}  // namespace
+
+// Each COM item's status tip says what the port stands for on this machine, so a simulated
+// chip or a device path named by the environment is visible before it is used.
+void TProgForm::BuildPortMenu() {
+  for (int n = 1; n <= 8; ++n) {
+    QAction* item = port1->addAction(QString::fromStdString("COM " + IntToStr(n)));
+    item->setObjectName(QString::fromStdString("COM" + IntToStr(n)));
+    item->setData(n);
+    item->setCheckable(true);
+    item->setStatusTip(QString::fromStdString(resolver.Describe("COM" + IntToStr(n))));
+    connect(item, &QAction::triggered, this, [this, item] { menuItemClick(item); });
+  }
+  itemCurrentPort = port1->actions().first();
+  itemCurrentPort->setChecked(true);
+  portSeparator = port1->addSeparator();
+  connect(port1, &QMenu::aboutToShow, this, [this] { RefreshSystemPorts(); });
+  RefreshSystemPorts();
+}
+
+// The chosen device keeps its checked item even when the system no longer lists it (an
+// adapter pulled out): the link still opens it, and the operation then says it cannot.
+void TProgForm::RefreshSystemPorts() {
+  const QList<QAction*> items = port1->actions();
+  for (qsizetype i = items.indexOf(portSeparator) + 1; i < items.size(); ++i) {
+    if (items[i] == itemCurrentPort) itemCurrentPort = nullptr;
+    port1->removeAction(items[i]);
+    items[i]->deleteLater();
+  }
+  const std::string chosen = portOpener.Device();
+  bool chosenListed = false;
+  const auto add = [this, &chosen](const std::string& caption, const std::string& path,
+                                   const std::string& tip) {
+    QAction* item = port1->addAction(QString::fromStdString(caption));
+    item->setObjectName(kSystemPortName);
+    item->setData(QString::fromStdString(path));
+    item->setCheckable(true);
+    item->setStatusTip(QString::fromStdString(tip));
+    connect(item, &QAction::triggered, this, [this, item] { systemPortClick(item); });
+    if (path == chosen) {
+      item->setChecked(true);
+      itemCurrentPort = item;
+    }
+  };
+  for (const SystemPortList::Port& port : systemPorts.List()) {
+    std::string tip = port.path;
+    if (!port.details.empty()) tip += ": " + port.details;
+    add(SystemPortList::Caption(port), port.path, tip);
+    chosenListed = chosenListed || port.path == chosen;
+  }
+  if (!chosen.empty() && !chosenListed) {
+    add(chosen + " (not found)", chosen, chosen + ": the system does not list it now");
+  }
+  if (port1->actions().last() == portSeparator) {
+    port1->addAction("no serial port found")->setEnabled(false);
+  }
+}
+
+// The link takes the new number from its next opening, also while the worker runs.
+void TProgForm::menuItemClick(QObject* sender) {
+  auto* clicked = static_cast<QAction*>(sender);
+  if (itemCurrentPort) itemCurrentPort->setChecked(false);
+  clicked->setChecked(true);
+  itemCurrentPort = clicked;
+  portOpener.UseDevice("");
+  serial->SetPort(clicked->data().toInt());
+}
+
+// From the next opening the link opens this device, whatever COM number it holds.
+void TProgForm::systemPortClick(QObject* sender) {
+  auto* clicked = static_cast<QAction*>(sender);
+  if (itemCurrentPort) itemCurrentPort->setChecked(false);
+  clicked->setChecked(true);
+  itemCurrentPort = clicked;
+  portOpener.UseDevice(clicked->data().toString().toStdString());
+}
