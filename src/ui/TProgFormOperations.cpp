@@ -88,9 +88,6 @@ void TProgForm::WMRequestDone(const WindowMessage& message) {
   if (!Busy()) return;
   const bool succeeded = message.LParam() != 0;
   if (!succeeded) {
-    if (running.kind == Operation::Signature) {
-      for (QLineEdit* edit : {Edit1, Edit2, Edit3}) edit->setText("-");
-    }
     const char* how = stopRequested ? " stopped after " : " failed after ";
     return Finish(Sentence(running.kind) + how + Elapsed());
   }
