@@ -4,7 +4,8 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
-            xvfb xauth g++-mingw-w64-x86-64-posix wine wine64 clang libclang-rt-14-dev
+            qt6-serialport-dev xvfb xauth g++-mingw-w64-x86-64-posix wine wine64 clang \
+            libclang-rt-14-dev
 # The serial port list (libserialport), and making and checking the Debian package.
 PACKAGES += pkg-config libserialport-dev dpkg-dev lintian man-db bash-completion unzip
 # Seconds each fuzz target runs in `make fuzz`.

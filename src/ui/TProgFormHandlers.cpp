@@ -134,9 +134,8 @@ void TProgForm::RunLockBitOperation() {
   CheckBox2->setChecked(bits & 0x02);
   CheckBox3->setChecked(bits & 0x04);
   clearHint.bar = nullptr;
-  ShowNote("Read the lock bits: LB1=" + std::to_string(bits & 1) +
-           " LB2=" + std::to_string((bits >> 1) & 1) + " LB3=" + std::to_string((bits >> 2) & 1) +
-           took());
+  ShowNote("Read the lock bits: LB1=" + std::to_string(bits & 1) + " LB2=" +
+           std::to_string((bits >> 1) & 1) + " LB3=" + std::to_string((bits >> 2) & 1) + took());
 }
 
 void TProgForm::itemOpenClick(QObject*) {

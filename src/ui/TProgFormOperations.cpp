@@ -61,8 +61,8 @@ bool TProgForm::FitsChip(const Buffer& source) {
   const uint32_t flash = FlashSize();
   std::optional<uint32_t> folding = ImageCheck::FirstFoldingAddress(source, flash);
   if (!folding) return true;
-  dialogs.ShowMessage("The image cannot be written to the " + ChipName() + ": " + imageName +
-                      " " + ImageCheck::DescribeFold(*folding, flash, ChipName()) + ".");
+  dialogs.ShowMessage("The image cannot be written to the " + ChipName() + ": " + imageName + " " +
+                      ImageCheck::DescribeFold(*folding, flash, ChipName()) + ".");
   return false;
 }
 
@@ -108,11 +108,11 @@ void TProgForm::Compare(Running& operation) {
   ImageCheck::Difference difference =
       ImageCheck::Compare(*actual, *operation.expected, operation.compareLength);
   if (difference.count == 0) return Finish(SuccessSummary());
-  const std::string check = operation.kind == Operation::Write ? "The verify after the write"
-                                                               : Sentence(operation.kind);
-  dialogs.ShowMessage(check + " failed: " +
-                      ImageCheck::DescribeDifference(difference, operation.compareLength,
-                                                     operation.expectedName));
+  const std::string check =
+      operation.kind == Operation::Write ? "The verify after the write" : Sentence(operation.kind);
+  dialogs.ShowMessage(
+      check + " failed: " +
+      ImageCheck::DescribeDifference(difference, operation.compareLength, operation.expectedName));
   Finish(check + " failed after " + Elapsed() + ": " + std::to_string(difference.count) +
          " bytes differ");
 }
@@ -149,8 +149,7 @@ std::string TProgForm::SuccessSummary() const {
              (chip ? chip->name : "unknown chip") + ")" + in;
     }
     case Operation::Verify:
-      return "Verified " + compared + ": the " + ChipName() + " holds " + running.expectedName +
-             in;
+      return "Verified " + compared + ": the " + ChipName() + " holds " + running.expectedName + in;
     case Operation::Erase:
       return "Erased the " + ChipName() + in;
     default:

@@ -93,8 +93,8 @@ void AT89S5xRunnable::ReportFailure(Request request, const std::string& text) {
 // The requests counted before the operation are taken back after it, whatever its outcome;
 // those that came meanwhile stay for the next pass.
 template <typename Operation, typename Succeeded>
-void AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request,
-                            Operation operation, Succeeded succeeded) {
+void AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request, Operation operation,
+                            Succeeded succeeded) {
   const uint32_t taken = requested.load();
   if (taken == 0) return;
   std::string failure;

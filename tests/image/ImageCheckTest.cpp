@@ -24,11 +24,11 @@ TEST(ImageCheck, AnUpperHalfFitsTheSmallerFlashOnlyWhenErasedOrAMirror) {
   };
   for (const Case& c : {
            Case{"erased", [](const Buffer&, uint32_t) -> uint8_t { return 0xFF; }, std::nullopt},
-           Case{"mirror", [](const Buffer& i, uint32_t a) { return i[a - kHalf]; }, std::nullopt},
+           Case{"mirror", [](const Buffer&i, uint32_t a) { return i[a - kHalf]; }, std::nullopt},
            Case{"one byte at 1234",
                 [](const Buffer&, uint32_t a) -> uint8_t { return a == 0x1234 ? 0x00 : 0xFF; },
                 0x1234},
-           Case{"other data", [](const Buffer& i, uint32_t a) -> uint8_t { return ~i[a - kHalf]; },
+           Case{"other data", [](const Buffer&i, uint32_t a) -> uint8_t { return ~i[a - kHalf]; },
                 0x1000},
        }) {
     Buffer image = WithUpperHalf(c.upper);
@@ -64,9 +64,9 @@ TEST(ImageCheck, ACompareCountsWithinTheLengthAndNamesTheFirstDifference) {
   EXPECT_EQ(pages.count, 2u);
   EXPECT_EQ(pages.first, 0x0800u);
   EXPECT_EQ(pages.actual, 0x12);
-  EXPECT_EQ(ImageCheck::DescribeDifference(ImageCheck::Compare(actual, expected, 4096), 4096,
-                                           "erased"),
-            "2 of 4096 bytes differ; the first at 0010: chip 00, erased FF");
+  EXPECT_EQ(
+      ImageCheck::DescribeDifference(ImageCheck::Compare(actual, expected, 4096), 4096, "erased"),
+      "2 of 4096 bytes differ; the first at 0010: chip 00, erased FF");
 }
 
 }  // namespace

@@ -61,9 +61,9 @@ class UiBench : public ::testing::Test {
 
   // The controls that an operation disables (EnableControls), the chip menu last.
   std::vector<bool> RequestControlsEnabled() const {
-    return {MenuItem("itemFile")->isEnabled(),   MenuItem("itemDevice")->isEnabled(),
-            Button("btnProgram")->isEnabled(),   Button("btnRead")->isEnabled(),
-            Button("btnReadSig")->isEnabled(),   Button("btnLockBits")->isEnabled(),
+    return {MenuItem("itemFile")->isEnabled(), MenuItem("itemDevice")->isEnabled(),
+            Button("btnProgram")->isEnabled(), Button("btnRead")->isEnabled(),
+            Button("btnReadSig")->isEnabled(), Button("btnLockBits")->isEnabled(),
             MenuItem("itemChip")->isEnabled()};
   }
   static std::vector<bool> All(bool on) { return std::vector<bool>(7, on); }

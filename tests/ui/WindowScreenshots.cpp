@@ -1,10 +1,15 @@
 // Draws the window at rest, during a write and after a signature read, on the simulated chip
-// behind COM1 and on real time, and saves each picture as a PNG in the folder given.
+// behind COM1 and on real time, and saves each picture as a PNG in the folder given; then,
+// on a display that shows popups (a real or virtual X server), the port menu with the
+// system's serial ports and the chip menu, each with the window under it.
 //   isp89-screenshots OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
@@ -14,12 +19,34 @@
 
 namespace {
 
+bool Report(bool saved, const QString& path) {
+  std::printf("%s %s\n", saved ? "saved" : "could not save", path.toLocal8Bit().constData());
+  return saved;
+}
+
 bool Save(QWidget& window, const QString& folder, const char* name) {
   QTest::qWait(200);
   QString path = QDir(folder).filePath(name);
-  bool saved = window.grab().save(path);
-  std::printf("%s %s\n", saved ? "saved" : "could not save", path.toLocal8Bit().constData());
-  return saved;
+  return Report(window.grab().save(path), path);
+}
+
+// Opens a menu with its mnemonic and highlights one of its items (none for -1), then takes
+// the part of the screen that holds the window and the menu.
+bool SaveMenu(QWidget& window, const char* menuName, Qt::Key mnemonic, int highlighted,
+              const QString& folder, const char* name) {
+  auto* menu = window.findChild<QMenu*>(menuName);
+  window.activateWindow();
+  QTest::qWait(200);
+  QTest::keyClick(&window, mnemonic, Qt::AltModifier);
+  if (!QTest::qWaitFor([&] { return menu->isVisible(); }, 2000)) return false;
+  const QList<QAction*> items = menu->actions();
+  if (highlighted >= 0 && highlighted < items.size()) menu->setActiveAction(items[highlighted]);
+  QTest::qWait(300);
+  QRect area = window.frameGeometry().united(menu->geometry()).adjusted(-8, -8, 8, 8);
+  QPixmap shot = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  menu->hide();
+  QString path = QDir(folder).filePath(name);
+  return Report(!shot.isNull() && shot.save(path), path);
 }
 
 }  // namespace
@@ -48,15 +75,17 @@ int main(int argc, char* argv[]) {
   window.findChild<QPushButton*>("btnProgram")->click();
   ok = QTest::qWaitFor([&] { return gauge->Progress() >= 40; }, 60000) && ok;
   ok = Save(window, folder, "writing.png") && ok;
-  ok = QTest::qWaitFor([&] { return window.findChild<QPushButton*>("btnRead")->isEnabled(); },
-                       60000) &&
-       ok;
+  ok = QTest::qWaitFor([&] { return !window.Busy(); }, 60000) && ok;
 
   window.findChild<QPushButton*>("btnReadSig")->click();
-  ok = QTest::qWaitFor([&] { return window.findChild<QPushButton*>("btnRead")->isEnabled(); },
-                       60000) &&
-       ok;
+  ok = QTest::qWaitFor([&] { return !window.Busy(); }, 60000) && ok;
   ok = Save(window, folder, "signature.png") && ok;
+
+  if (QGuiApplication::platformName() == "xcb") {
+    // The system's ports follow the eight COM items and a separator.
+    ok = SaveMenu(window, "port1", Qt::Key_P, -1, folder, "port-menu.png") && ok;
+    ok = SaveMenu(window, "itemChip", Qt::Key_C, 0, folder, "chip-menu.png") && ok;
+  }
   QFile::remove(image);
   return ok ? 0 : 1;
 }

@@ -32,8 +32,9 @@ TEST_F(WorkerRequests, AnEraseLeavesTheFlashErasedAndEndsAtFullProgress) {
   AT89S5xRunnable worker(&device, &log);
   worker.RequestErase();
   ASSERT_TRUE(log.WaitForCount(2));
-  EXPECT_EQ(log.Messages(), (std::vector<Message>{{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
-                                                  {kDone, AT89S5xRunnable::REQUEST_ERASE, 1}}));
+  EXPECT_EQ(log.Messages(),
+            (std::vector<Message>{{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
+                                  {kDone, AT89S5xRunnable::REQUEST_ERASE, 1}}));
   EXPECT_EQ(chip->Flash(), std::vector<uint8_t>(8192, 0xFF));
   EXPECT_EQ(chip->LockBits(), 0);
 }

@@ -37,7 +37,8 @@ TEST_F(WorkerStop, StopDuringAWriteLetsTheWriteFinishWithAllItsMessages) {
     worker.RequestSignature();
     log.Release();
   }  // returns once the pass is over and the thread has ended
-  EXPECT_EQ(log.Messages(), Joined({TransferMessages(AT89S5xRunnable::REQUEST_WRITE), SignatureMessages()}));
+  EXPECT_EQ(log.Messages(),
+            Joined({TransferMessages(AT89S5xRunnable::REQUEST_WRITE), SignatureMessages()}));
   EXPECT_EQ(chip->Flash(), Bytes(image));
 }
 
@@ -68,9 +69,9 @@ TEST_F(WorkerStop, AStoppedTransferEndsAtThePageBoundaryAsAFailure) {
     EXPECT_EQ(std::vector<Message>(messages.begin() + 5, messages.end()),
               FailureMessages(c.request));
     std::string failure = worker.TakeFailure();
-    EXPECT_NE(failure.find("stopped by the user after 5 of 32 pages; " +
-                           std::string(c.consequence)),
-              std::string::npos)
+    EXPECT_NE(
+        failure.find("stopped by the user after 5 of 32 pages; " + std::string(c.consequence)),
+        std::string::npos)
         << failure;
     // Programming Enable, then five pages of an opcode, a page number and 256 bytes (after
     // the four bytes of the Chip Erase for a write).
@@ -107,7 +108,8 @@ TEST_F(WorkerStop, EveryRequestOfAFastStreamIsAnswered) {
   AT89S5xRunnable worker(&device, &log);
   for (int request = 1; request <= 500; ++request) {
     worker.RequestSignature();
-    ASSERT_TRUE(log.WaitForCount(kSignatureCount * static_cast<size_t>(request))) << "request " << request;
+    ASSERT_TRUE(log.WaitForCount(kSignatureCount * static_cast<size_t>(request)))
+        << "request " << request;
   }
   EXPECT_EQ(log.Count(), 500 * kSignatureCount);
 }

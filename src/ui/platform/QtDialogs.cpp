@@ -1,7 +1,7 @@
 #include "ui/platform/QtDialogs.h"
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -27,8 +27,7 @@ void QtDialogs::ShowMessage(const std::string& text) { ::ShowMessage(text, paren
 
 bool QtDialogs::Ask(const std::string& question) {
   return QMessageBox::question(parent_, QApplication::applicationName(),
-                               QString::fromStdString(question),
-                               QMessageBox::Yes | QMessageBox::No,
+                               QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 
