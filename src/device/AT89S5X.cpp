@@ -2,6 +2,7 @@
 
 #include "device/ProgrammingSession.h"
 #include "image/TraceFile.h"
+#include "platform/Exception.h"
 
 // Each operation is one programming session: the link is open from its reset pulse to its
 // end, and closed on every way out.
