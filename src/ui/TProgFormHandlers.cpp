@@ -127,7 +127,8 @@ void TProgForm::RunLockBitOperation() {
     if (CheckBox2->isChecked()) flags += 2;
     device->WriteLockBits(flags);
     clearHint.bar = nullptr;  // the result replaces the hint
-    return ShowNote("Wrote lock mode " + std::to_string(flags) + took());
+    std::string bits = std::string(flags & 1 ? " LB1" : "") + (flags & 2 ? " LB2" : "");
+    return ShowNote((bits.empty() ? "Programmed no lock bit" : "Programmed" + bits) + took());
   }
   const int8_t bits = device->ReadLockBits();
   CheckBox1->setChecked(bits & 0x01);

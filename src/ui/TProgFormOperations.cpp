@@ -88,17 +88,22 @@ void TProgForm::WMRequestDone(const WindowMessage& message) {
   if (!Busy()) return;
   const bool succeeded = message.LParam() != 0;
   if (!succeeded) {
+    const bool verifying =
+        running.kind == Operation::Write && message.WParam() == AT89S5xRunnable::REQUEST_READ;
     const char* how = stopRequested ? " stopped after " : " failed after ";
-    return Finish(Sentence(running.kind) + how + Elapsed());
+    return Finish((verifying ? "The verify after the write" : Sentence(running.kind)) + how +
+                  Elapsed());
   }
-  if (message.WParam() == AT89S5xRunnable::REQUEST_WRITE && running.verifyAfterWrite &&
-      !stopRequested) {
+  if (message.WParam() == AT89S5xRunnable::REQUEST_WRITE && running.verifyAfterWrite) {
+    if (stopRequested) return Finish("Written, not verified: stopped after " + Elapsed());
     CGauge1->SetProgress(0);
     ShowNote("Written; reading back to verify...");
     worker->RequestRead();
     return;
   }
-  if (running.expected) return Compare(running);
+  if (message.WParam() == AT89S5xRunnable::REQUEST_READ && running.expected) {
+    return Compare(running);
+  }
   Finish(SuccessSummary());
 }
 

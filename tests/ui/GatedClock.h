@@ -29,6 +29,10 @@ class GatedClock : public VirtualClock {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::seconds(20), [this] { return held_; });
   }
+  bool IsHeld() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_;
+  }
   void Release() {
     std::lock_guard<std::mutex> lock(mutex_);
     held_ = false;

@@ -88,7 +88,7 @@ TEST_F(LockBits, TheOperationHoldsTheWindowForTheDeviceWaitsAndThenLetsGo) {
   Box("cbRwLockBits")->click();
   Box("CheckBox2")->click();
   Button("btnLockBits")->click();
-  EXPECT_EQ(Note(), "Wrote lock mode 2 in 1.8 s");
+  EXPECT_EQ(Note(), "Programmed LB2 in 1.8 s");
 }
 
 TEST_F(LockBits, AFailureReachesAMessageBoxAndLeavesTheBoxes) {

@@ -76,25 +76,39 @@ TEST_F(OperationGuard, DuringEachOperationTestIsRefusedAndNoControlStartsAnythin
 
 // As the program runs it: the message loop until the window closes. A close during a write
 // asks; "No" lets the write run to its end with the window open, "Yes" ends it within one
-// page, as a failure, and then the window closes.
+// page, as a failure, and then the window closes. Stopped in the last page or the read-back of
+// "Verify after write", the write is done but nothing claims it was verified.
 TEST_F(OperationGuard, ClosingDuringAWriteAsksAndAStopEndsItWithinAPage) {
+  // Enable (3 waits) and erase (2), then two waits a byte: page 3 or 31, byte 50; or the
+  // read-back's enable after the whole write.
+  constexpr int kInPage3 = 5 + 3 * 512 + 101, kInPage31 = 5 + 31 * 512 + 101,
+                kInReadBack = 5 + 32 * 512 + 2;
   struct Case {
     bool stop;
+    bool verify;
+    int holdAt;
     size_t pagesWritten;
+    const char* note;
+    int gauge;
   };
-  for (const Case& c : {Case{false, 32}, Case{true, 4}}) {
+  for (const Case& c :
+       {Case{false, false, kInPage3, 32, "Wrote 8192 bytes", 100},
+        Case{true, false, kInPage3, 4, "The write stopped after", 9},
+        Case{true, true, kInPage31, 32, "Written, not verified: stopped", 100},
+        Case{true, true, kInReadBack, 32, "The verify after the write stopped after", 0}}) {
     Open();
     Load("image.bin", Pattern(8));
+    if (c.verify) Item("itemVerifyAfterWrite")->trigger();
     std::shared_ptr<SimChip> chip = Chip();
     chip->ClearEvents();
     window->show();
     dialogs.WillAnswer(c.stop);
-    // Enable (3 waits) and erase (2), then two waits a byte: page 3, byte 50.
-    clock.HoldAtSleep(5 + 3 * 512 + 101);
+    clock.HoldAtSleep(c.holdAt);
     bool closedAtOnce = true;
     QTimer::singleShot(0, window.get(), [&] {
       Button("btnProgram")->click();
-      ASSERT_TRUE(clock.WaitUntilHeld());
+      // Handling messages meanwhile: the window starts the read-back itself.
+      ASSERT_TRUE(Until([&] { return clock.IsHeld(); }));
       closedAtOnce = window->close();
       clock.Release();
       if (!c.stop) {
@@ -104,16 +118,17 @@ TEST_F(OperationGuard, ClosingDuringAWriteAsksAndAStopEndsItWithinAPage) {
       }
     });
     QApplication::exec();
-    EXPECT_FALSE(closedAtOnce) << c.stop;
+    EXPECT_FALSE(closedAtOnce) << c.note;
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_NE(dialogs.questions[0].find("A stopped write leaves the chip partly written"),
               std::string::npos);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(chip->WrittenBytes().size(), kEnable + kErase + c.pagesWritten * kPage) << c.stop;
-    EXPECT_EQ(Item("itemSave")->isEnabled(), !c.stop);
-    EXPECT_EQ(Note().rfind(c.stop ? "The write stopped after" : "Wrote 8192 bytes", 0), 0u)
-        << Note();
-    EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), c.stop ? 9 : 100);
+    const size_t readBack = c.holdAt == kInReadBack ? kEnable : 0;
+    EXPECT_EQ(chip->WrittenBytes().size(), kEnable + kErase + c.pagesWritten * kPage + readBack)
+        << c.note;
+    EXPECT_EQ(Item("itemSave")->isEnabled(), c.pagesWritten == 32) << c.note;
+    EXPECT_EQ(Note().rfind(c.note, 0), 0u) << Note();
+    EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), c.gauge) << c.note;
     EXPECT_TRUE(dialogs.messages.empty());
     dialogs = ScriptedDialogs();
   }
