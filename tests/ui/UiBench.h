@@ -96,6 +96,11 @@ class UiBench : public ::testing::Test {
     return path;
   }
   bool Idle() const { return !window->Busy(); }
+  // Clicks the button or triggers the menu item of that name.
+  void Press(const char* control) {
+    if (auto* button = window->findChild<QPushButton*>(control)) return button->click();
+    Item(control)->trigger();
+  }
 
   ScratchFolder folder;
   GatedClock clock;

@@ -26,19 +26,6 @@ TEST_F(WorkerRequests, SignatureIsStoredBeforeItsMessageWhichCarriesZero) {
   EXPECT_EQ(worker.GetSignature(), 0x06511E);
 }
 
-TEST_F(WorkerRequests, AnEraseLeavesTheFlashErasedAndEndsAtFullProgress) {
-  chip->SetFlash(Bytes(Pattern(3)));
-  chip->SetLockBits(SimChip::kLB1);
-  AT89S5xRunnable worker(&device, &log);
-  worker.RequestErase();
-  ASSERT_TRUE(log.WaitForCount(2));
-  EXPECT_EQ(log.Messages(),
-            (std::vector<Message>{{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
-                                  {kDone, AT89S5xRunnable::REQUEST_ERASE, 1}}));
-  EXPECT_EQ(chip->Flash(), std::vector<uint8_t>(8192, 0xFF));
-  EXPECT_EQ(chip->LockBits(), 0);
-}
-
 TEST_F(WorkerRequests, OnePassServesReadThenSignatureWhenBothWait) {
   AT89S5xRunnable worker(&device, &log);
   log.HoldAt(1);  // the worker is inside a first signature read
