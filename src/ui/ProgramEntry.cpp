@@ -13,7 +13,8 @@ int RunProgram(int argc, char* argv[]) {
   QApplication application(argc, argv);
   application.setApplicationName("isp89");
   try {
-    // The window's destructor waits for a request still running on the worker.
+    // The window closes only once no operation runs (or the user stopped it); its destructor
+    // waits for the worker.
     auto window = std::make_unique<TProgForm>();
     ProgForm = window.get();
     window->show();

@@ -255,6 +255,7 @@ void TProgForm::ShowSignature() {
 }
 
 bool TProgForm::event(QEvent* event) {
+  WindowMessage::Receive();
   if (event->type() != WindowMessage::EventType()) return QMainWindow::event(event);
   const auto& message = static_cast<const WindowMessage&>(*event);
   switch (message.Number()) {

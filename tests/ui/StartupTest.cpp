@@ -108,6 +108,7 @@ TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
   EXPECT_EQ(Item("itemSave")->text().toStdString(), "save");
   EXPECT_FALSE(Item("itemSave")->isEnabled());
   EXPECT_EQ(Find<QMenu>("itemDevice")->title().toStdString(), "&device");
+  EXPECT_EQ(Find<QMenu>("itemChip")->title().toStdString(), "&chip");
   EXPECT_EQ(Item("ItemAT89S51")->data().toInt(), 1);
   EXPECT_EQ(Item("ItemAT89S52")->data().toInt(), 2);
   EXPECT_TRUE(Item("ItemAT89S51")->isChecked());

@@ -12,6 +12,10 @@ class WindowMessage : public QEvent {
 
   // The event type every window message carries, registered once.
   static QEvent::Type EventType();
+  // Called by a receiver before it looks at an event that may be a window message. It pairs
+  // with the constructor on the posting thread, so that a thread checker, which does not see
+  // the toolkit's own queue locks, sees the hand-over too. One atomic load.
+  static void Receive();
 
   unsigned Number() const { return number_; }
   intptr_t WParam() const { return wParam_; }
