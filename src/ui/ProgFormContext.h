@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
-#include "ui/platform/SystemPortList.h"
+#include "serial/PortResolver.h"
 #include "ui/platform/UserDialogs.h"
 
 // What the window takes from its surroundings. Left empty, each part is the real one: the
@@ -14,6 +14,6 @@
 struct ProgFormContext {
   Clock* clock = nullptr;
   UserDialogs* dialogs = nullptr;
-  SystemPortList* ports = nullptr;
+  PortResolver::PortLister ports;
   std::optional<std::vector<std::string>> arguments;
 };

@@ -9,7 +9,7 @@
 #include "platform/SystemClock.h"
 #include "ui/platform/Formatting.h"
 #include "ui/platform/QtDialogs.h"
-#include "ui/platform/QtSystemPortList.h"
+#include "ui/platform/QtSerialPorts.h"
 
 namespace {
 
@@ -63,9 +63,8 @@ TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
       dialogs(context.dialogs ? *context.dialogs : *ownDialogs),
       arguments(context.arguments ? ProgramArguments(*context.arguments)
                                   : ProgramArguments::FromProcess()),
-      ownPorts(context.ports ? nullptr : new QtSystemPortList),
-      systemPorts(context.ports ? *context.ports : *ownPorts),
-      resolver(clock) {
+      resolver(clock,
+               context.ports ? context.ports : PortResolver::PortLister(&QtSerialPorts::List)) {
   BuildControls();
   BuildMenus();
   serial = std::make_unique<TSerial>(1, portOpener);

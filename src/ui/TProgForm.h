@@ -22,7 +22,6 @@
 #include "ui/ProgFormContext.h"
 #include "ui/platform/ProgramArguments.h"
 #include "ui/platform/QtMessageTarget.h"
-#include "ui/platform/SystemPortList.h"
 #include "ui/platform/TCGauge.h"
 #include "ui/platform/TStatusBar.h"
 #include "ui/platform/WindowMessage.h"
@@ -79,7 +78,7 @@ class TProgForm : public QMainWindow {
   SimPortResolver& Resolver() { return resolver; }
   int DevicesCreated() const { return devicesCreated; }
   // The device of the system's list the link opens, or empty for the COM names.
-  std::string SystemPort() const { return portOpener.Device(); }
+  std::string ChosenSystemPort() const { return portOpener.Device(); }
   // An operation started and not yet over.
   bool Busy() const { return running.kind != Operation::None; }
   // How much the design positions were enlarged for the platform's font (1: not at all).
@@ -138,8 +137,6 @@ class TProgForm : public QMainWindow {
   std::unique_ptr<UserDialogs> ownDialogs;
   UserDialogs& dialogs;
   ProgramArguments arguments;
-  std::unique_ptr<SystemPortList> ownPorts;
-  SystemPortList& systemPorts;
   SimPortResolver resolver;
   ChosenPortOpener portOpener{resolver};
   QtMessageTarget messageTarget{this};

@@ -4,6 +4,7 @@
 
 #include "ui/TProgForm.h"
 #include "ui/platform/Formatting.h"
+#include "ui/platform/QtSerialPorts.h"
 
 namespace {
 
@@ -53,11 +54,17 @@ void TProgForm::RefreshSystemPorts() {
       itemCurrentPort = item;
     }
   };
-  for (const SystemPortList::Port& port : systemPorts.List()) {
-    std::string tip = port.path;
-    if (!port.details.empty()) tip += ": " + port.details;
-    add(SystemPortList::Caption(port), port.path, tip);
-    chosenListed = chosenListed || port.path == chosen;
+  std::vector<SystemPort> listed;
+  try {
+    listed = resolver.SystemPorts();
+  } catch (const std::exception& error) {
+    port1->addAction(QString::fromStdString(error.what()))->setEnabled(false);
+  }
+  for (const SystemPort& port : listed) {
+    const std::string details = QtSerialPorts::Details(port);
+    add(QtSerialPorts::Caption(port), port.name,
+        details.empty() ? port.name : port.name + ": " + details);
+    chosenListed = chosenListed || port.name == chosen;
   }
   if (!chosen.empty() && !chosenListed) {
     add(chosen + " (not found)", chosen, chosen + ": the system does not list it now");

@@ -1,6 +1,7 @@
 #include <QMenuBar>
 
 #include "ui/UiBench.h"
+#include "ui/platform/QtSerialPorts.h"
 
 namespace {
 
@@ -28,24 +29,33 @@ class PortMenu : public UiBench {
   }
 };
 
+SystemPort Port(const char* name, const char* manufacturer, const char* product,
+                const char* description = "") {
+  SystemPort port;
+  port.name = name;
+  port.manufacturer = manufacturer;
+  port.product = product;
+  port.description = description;
+  return port;
+}
+
 TEST(SystemPortCaption, NamesThePathThenTheMakerAndTheProductOnce) {
   for (auto [port, caption] : {
-           std::pair{SystemPortList::Port{"/dev/ttyUSB0", "FTDI", "FT232R USB UART", ""},
+           std::pair{Port("/dev/ttyUSB0", "FTDI", "FT232R USB UART"),
                      "/dev/ttyUSB0 - FTDI FT232R USB UART"},
-           std::pair{SystemPortList::Port{"/dev/ttyUSB1", "Prolific", "Prolific USB-Serial", ""},
+           std::pair{Port("/dev/ttyUSB1", "Prolific", "Prolific USB-Serial"),
                      "/dev/ttyUSB1 - Prolific USB-Serial"},
-           std::pair{SystemPortList::Port{"/dev/ttyACM0", "", "USB Serial", ""},
-                     "/dev/ttyACM0 - USB Serial"},
-           std::pair{SystemPortList::Port{"/dev/ttyS0", "", "", ""}, "/dev/ttyS0"},
+           std::pair{Port("/dev/ttyACM0", "", "", "USB Serial"), "/dev/ttyACM0 - USB Serial"},
+           std::pair{Port("/dev/ttyS0", "", ""), "/dev/ttyS0"},
        }) {
-    EXPECT_EQ(SystemPortList::Caption(port), caption);
+    EXPECT_EQ(QtSerialPorts::Caption(port), caption);
   }
 }
 
 // Listed below the COM items, anew at each opening; a chosen one is what the link opens, and
 // a failure there names it. A chosen port the system no longer lists stays chosen.
 TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
-  ports.ports = {{"sim:AT89S52", "isp89", "simulated", ""}, {"/nonexistent/ttyUSB9", "", "", ""}};
+  SetPorts({Port("sim:AT89S52", "isp89", "simulated"), Port("/nonexistent/ttyUSB9", "", "")});
   Open();
   EXPECT_EQ(SystemItems(),
             (std::vector<std::string>{"sim:AT89S52 - isp89 simulated", "/nonexistent/ttyUSB9"}));
@@ -63,9 +73,9 @@ TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
             std::string::npos)
       << dialogs.messages[0];
 
-  ports.ports = {};
+  SetPorts({});
   EXPECT_EQ(SystemItems(), std::vector<std::string>{"/nonexistent/ttyUSB9 (not found) *"});
-  EXPECT_EQ(ports.asked, 3);  // at construction and at each opening
+  EXPECT_EQ(PortsAsked(), 3);  // at construction and at each opening
   Item("COM1")->trigger();
   EXPECT_EQ(SystemItems(), std::vector<std::string>{"no serial port found"});
   ReadSignature();

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,6 @@
 #include "support/ScratchFolder.h"
 #include "ui/GatedClock.h"
 #include "ui/ScriptedDialogs.h"
-#include "ui/ScriptedPorts.h"
 #include "ui/TProgForm.h"
 #include "ui/platform/TStatusBar.h"
 
@@ -36,7 +36,11 @@ class UiBench : public ::testing::Test {
     ProgFormContext context;
     context.clock = &clock;
     context.dialogs = &dialogs;
-    context.ports = &ports;
+    context.ports = [this] {
+      std::lock_guard<std::mutex> lock(portsMutex);
+      ++portsAsked;
+      return ports;
+    };
     context.arguments = std::move(arguments);
     window = std::make_unique<TProgForm>(context);
     return *window;
@@ -105,6 +109,17 @@ class UiBench : public ::testing::Test {
   ScratchFolder folder;
   GatedClock clock;
   ScriptedDialogs dialogs;
-  ScriptedPorts ports;
+  // The system's serial ports as a test sets them; the link may ask from the worker's thread.
+  void SetPorts(std::vector<SystemPort> list) {
+    std::lock_guard<std::mutex> lock(portsMutex);
+    ports = std::move(list);
+  }
+  int PortsAsked() {
+    std::lock_guard<std::mutex> lock(portsMutex);
+    return portsAsked;
+  }
+  std::mutex portsMutex;  // guards ports and portsAsked
+  std::vector<SystemPort> ports;
+  int portsAsked = 0;
   std::unique_ptr<TProgForm> window;
 };
