@@ -165,9 +165,8 @@ Buffer Programmer::LoadInput() const {
     throw CliError(CliError::kUsage, e.Message());
   }
   if (result.longerThanImage) {
-    notes_ << "warning: " << EscapeControlCharacters(options_.file) << " is " << result.fileSize
-           << " bytes, longer than the " << image.Size() << "-byte memory; the first "
-           << image.Size() << " bytes are used\n";
+    notes_ << "warning: "
+           << EscapeControlCharacters(result.TruncationNote(options_.file, image.Size())) << '\n';
   }
   return image;
 }

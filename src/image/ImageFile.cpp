@@ -109,6 +109,14 @@ ImageFile::LoadResult Decode(const std::string& path, const std::string& content
 
 }  // namespace
 
+std::string ImageFile::LoadResult::TruncationNote(const std::string& path,
+                                                  uint32_t imageSize) const {
+  if (!longerThanImage) return {};
+  const std::string size = std::to_string(imageSize);
+  return path + " is " + std::to_string(fileSize) + " bytes, longer than the " + size +
+         "-byte memory; the first " + size + " bytes are used";
+}
+
 ImageFile::Format ImageFile::FormatOf(const std::string& path) {
   std::string extension = Lower(std::filesystem::path(path).extension().string());
   return extension == ".hex" || extension == ".ihx" ? Format::IntelHex : Format::Raw;

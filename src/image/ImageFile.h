@@ -32,6 +32,10 @@ class ImageFile {
     uint32_t bytesLoaded = 0;
     // Raw only: the file is longer than the image, and only its first bytes were used.
     bool longerThanImage = false;
+
+    // For a raw file longer than the image: what was left out, for a warning naming `path`;
+    // empty otherwise.
+    std::string TruncationNote(const std::string& path, uint32_t imageSize) const;
   };
 
   // The format a file name stands for: ".hex" and ".ihx" (any case) are HEX.

@@ -133,8 +133,8 @@ std::vector<uint8_t> LoadFlash(const std::string& path) {
     throw UsageError(e.Message());
   }
   if (result.longerThanImage) {
-    std::cerr << "isp89-sim: warning: " << EscapeControlCharacters(path) << " is "
-              << result.fileSize << " bytes; the first " << image.Size() << " bytes are used\n";
+    std::cerr << "isp89-sim: warning: "
+              << EscapeControlCharacters(result.TruncationNote(path, image.Size())) << '\n';
   }
   return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
 }

@@ -171,14 +171,18 @@ void TProgForm::DeviceSelectClick(QObject* sender) {
   SelectDevice(clicked->data().toInt());
 }
 
-// Every load starts from an erased image, so the image is exactly the file; a file that
+// Every load starts from an erased image, so the image is exactly the file (a raw file
+// longer than the memory gives its start, with a note in the status bar); a file that
 // cannot be loaded (missing, a folder, empty, a bad HEX line) leaves the image, its name and
 // the status text as they were.
 void TProgForm::LoadImageFile(const std::string& path) {
   try {
     Buffer loaded(device->GetMemorySize());
-    ImageFile::Load(path, loaded);
+    const ImageFile::LoadResult result = ImageFile::Load(path, loaded);
     StatusBar->SetSimpleText(path);
+    // Part of the file was left out: say so over the path rather than write less than the
+    // user chose without a word.
+    if (result.longerThanImage) ShowNote(result.TruncationNote(path, loaded.Size()));
     imageName = std::filesystem::path(path).filename().string();
     if (image) {
       *image = loaded;

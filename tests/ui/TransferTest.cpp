@@ -198,12 +198,15 @@ TEST_F(Transfers, ALoadThatCannotOpenNamesThePathAndChangesNothing) {
   EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
-TEST_F(Transfers, AFileLongerThanTheMemoryContributesOnlyItsStart) {
+TEST_F(Transfers, AFileLongerThanTheMemoryContributesOnlyItsStartAndSaysSo) {
   Open();
   Buffer longer = Pattern(6, 9000);
   std::string path = WriteFile("long.bin", Bytes(longer));
   window->LoadImageFile(path);
   EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(6)));
+  EXPECT_EQ(
+      Find<TStatusBar>("StatusBar")->currentMessage().toStdString(),
+      path + " is 9000 bytes, longer than the 8192-byte memory; the first 8192 bytes are used");
 }
 
 TEST_F(Transfers, ASaveThatFailsIsShownInABox) {
