@@ -75,8 +75,9 @@ void Programmer::Run(const Buffer& image) {
 }
 
 void Programmer::RunCommand(ProgrammingSession& session, const Buffer& image) {
-  const int32_t word = session.ReadSignature();
+  int32_t word = session.ReadSignature();
   if (options_.command == Command::Signature) return Signature(word);
+  word = EraseWhatHidesItsSignature(session, word);
   Identify(word);
   switch (options_.command) {
     case Command::Read:
@@ -130,6 +131,26 @@ void Programmer::Identify(int32_t word) {
          << '\n';
   chip_ = &fallback;
   outcome_.chip = chip_->name;
+}
+
+// Only a chip erase clears the lock bits, and without this a chip locked in mode 3 or 4 that
+// hides its signature could be erased only with --force. A line with no target answering FF
+// reads as locked too: it is "erased" to no effect, and its signature still names no chip.
+int32_t Programmer::EraseWhatHidesItsSignature(ProgrammingSession& session, int32_t word) {
+  const bool erases = options_.command == Command::Erase || options_.command == Command::Write;
+  if (!erases || options_.force || ChipCatalog::FindBySignature(word)) return word;
+  if ((session.ReadLockBits() & kLB2) == 0) return word;
+  Note("the signature reads " + ChipCatalog::SignatureText(word) +
+       " and lock bit 2 is programmed: a locked chip may hide its signature, so it is erased "
+       "first");
+  EraseOnce(session);
+  return session.ReadSignature();
+}
+
+void Programmer::EraseOnce(ProgrammingSession& session) {
+  if (erased_) return;
+  session.ChipErase();
+  erased_ = true;
 }
 
 // With lock bit 2 programmed the chip answers FF to every read: a file of it is no backup.
@@ -261,7 +282,7 @@ void Programmer::Read(ProgrammingSession& session) {
 void Programmer::Write(ProgrammingSession& session, const Buffer& image) {
   CheckFitsFlash(image);
   const std::vector<uint8_t> written = PagesWithData(image);
-  session.ChipErase();
+  EraseOnce(session);
   WritePages(session, written, image);
   outcome_.pagesWritten = static_cast<int>(written.size());
   const std::string done = "wrote " + options_.file + " to the " + chip_->name + ": " +
@@ -296,7 +317,7 @@ void Programmer::Verify(ProgrammingSession& session, const Buffer& image) {
 }
 
 void Programmer::Erase(ProgrammingSession& session) {
-  session.ChipErase();
+  EraseOnce(session);
   if (options_.noVerify) {
     session.CollectAnswers();
     return Note("erased the " + std::string(chip_->name) + " (not checked)");

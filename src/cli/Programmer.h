@@ -55,6 +55,10 @@ class Programmer {
   // The chip the signature names, or the one -d names; a signature that is neither stops
   // the command unless --force.
   void Identify(int32_t word);
+  // Erase and write clear the lock bits anyway: a chip in lock mode 3 or 4 that hides its
+  // signature is erased first, and its signature read again.
+  int32_t EraseWhatHidesItsSignature(ProgrammingSession& session, int32_t word);
+  void EraseOnce(ProgrammingSession& session);
   void CheckReadable(ProgrammingSession& session);
   void CheckOutputFolder() const;
   Buffer LoadInput() const;
@@ -80,5 +84,6 @@ class Programmer {
   ProgressReporter& progress_;
   TSerial serial_;
   const ChipCatalog::Chip* chip_ = nullptr;
+  bool erased_ = false;
   Outcome outcome_;
 };

@@ -174,6 +174,10 @@ void ImageFile::CheckSaveTarget(const std::string& path) {
   if (!fs::is_directory(folder, error)) {
     throw Exception("cannot save " + path + ": there is no folder " + folder.string());
   }
+  // Found now rather than after a whole read of the chip.
+  if (int refused = FolderRefusesNewFiles(folder.string())) {
+    CannotSave(path, std::error_code(refused, std::generic_category()));
+  }
 }
 
 std::string ImageFile::Encode(const Buffer& image, Format format) {

@@ -18,3 +18,8 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
 // The file that `path` leads to: symbolic links followed (relative ones from the link's
 // folder), as far as they go; the last may name nothing yet. Throws Exception for a loop.
 std::string FollowLinks(const std::string& path);
+
+// 0 when this process may create files in `folder`, else the system's error number (EACCES
+// for a folder of another user, EROFS for a read-only file system). Windows tells this only
+// by trying, so there it is always 0 and the save itself reports the reason.
+int FolderRefusesNewFiles(const std::string& folder);

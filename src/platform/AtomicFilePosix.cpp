@@ -36,8 +36,8 @@ std::string FolderOf(const std::string& file) {
 }
 
 // A short name beside the target (".isp89-" and six letters), whatever the target's length;
-// created with 0666, which the system reduces by the umask, as for any new file.
-int CreateTemporary(const std::string& folder, std::string& name) {
+// created with `mode`, which the system reduces by the umask, as for any new file.
+int CreateTemporary(const std::string& folder, std::string& name, mode_t mode) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   std::minstd_rand random(seed());
@@ -45,7 +45,7 @@ int CreateTemporary(const std::string& folder, std::string& name) {
     std::string leaf = ".isp89-";
     for (int i = 0; i < 6; ++i) leaf += kLetters[random() % (sizeof kLetters - 1)];
     name = folder + "/" + leaf;
-    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -72,12 +72,17 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     throw Exception("cannot save " + path + ": it is " + FileKindText(type) +
                     ", not a regular file");
   }
+  // A replaced file may be private (a 0600 firmware dump): its copy starts private too and
+  // takes the old owner and mode before any byte goes in, so it is never readable by more
+  // people than the file it replaces.
   std::string temporary;
-  int fd = CreateTemporary(FolderOf(target), temporary);
+  int fd = CreateTemporary(FolderOf(target), temporary, replacing ? 0600 : 0666);
   if (fd < 0) Fail(path, errno);
+  if (replacing) KeepOwnerAndMode(fd, existing);
   bool ok = WriteAll(fd, static_cast<const unsigned char*>(data), size) && fsync(fd) == 0;
   int error = errno;
-  if (replacing) KeepOwnerAndMode(fd, existing);
+  // A write by a process without the right to keep set-id bits clears them: put them back.
+  if (replacing && (existing.st_mode & (S_ISUID | S_ISGID))) fchmod(fd, existing.st_mode & 07777);
   if (close(fd) != 0 && ok) {
     ok = false;
     error = errno;
@@ -90,4 +95,8 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     unlink(temporary.c_str());
     Fail(path, error);
   }
+}
+
+int FolderRefusesNewFiles(const std::string& folder) {
+  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
 }

@@ -64,3 +64,5 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     Fail(path, error);
   }
 }
+
+int FolderRefusesNewFiles(const std::string&) { return 0; }

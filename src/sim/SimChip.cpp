@@ -111,7 +111,8 @@ uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written, std::chrono::nano
   } else if (opcode == 0x28 && index == 3) {
     static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
     uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
-    answer = instruction_[1] < 3 ? kSignature[row][instruction_[1]] : 0xFF;
+    const bool hidden = signatureHiddenWhenLocked_ && (lockBits_ & kLB2);
+    answer = instruction_[1] < 3 && !hidden ? kSignature[row][instruction_[1]] : 0xFF;
   } else if (opcode == 0x24 && index == 3) {
     // Only the 4th answer carries the lock bits (bits 2, 3, 4); the 3rd is undefined.
     answer = static_cast<uint8_t>(lockBits_ << 2);
@@ -153,6 +154,11 @@ uint8_t SimChip::PageByte(uint32_t address, uint8_t written, bool writing) {
 void SimChip::SetSilenceAfter(uint64_t bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
   answersLeft_ = bytes;
+}
+
+void SimChip::SetSignatureHiddenWhenLocked(bool hidden) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  signatureHiddenWhenLocked_ = hidden;
 }
 
 void SimChip::SetIdleGapReset(std::chrono::milliseconds gap) {

@@ -38,6 +38,8 @@ class SimChip {
   // Without RTS (on a pseudo-terminal), a byte after at least `gap` of silence starts a new
   // instruction and counts as after a reset pulse. Zero turns this off.
   void SetIdleGapReset(std::chrono::milliseconds gap);
+  // In lock modes 3 and 4 (LB2 programmed) some chips answer FF to Read Signature.
+  void SetSignatureHiddenWhenLocked(bool hidden);
 
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
@@ -71,6 +73,7 @@ class SimChip {
   std::chrono::nanoseconds lastByteAt_{0};
   bool anyByte_ = false;
   std::chrono::milliseconds idleGap_{0};
+  bool signatureHiddenWhenLocked_ = false;
   std::optional<uint64_t> answersLeft_;
   std::vector<SimEvent> events_;
 };

@@ -390,6 +390,32 @@ TEST_F(CliCommands, ReadRefusesAnUnknownChipAndAReadProtectedOne) {
   EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), ScratchFolder::Read("out.bin"));
 }
 
+// Only an erase clears the lock bits: a chip that hides its signature in lock mode 3 must
+// still be erasable and writable without --force; a read of it is refused.
+TEST_F(CliCommands, AChipThatHidesItsSignatureWhenLockedIsErasedFirst) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::vector<uint8_t> flashAfter;
+  } cases[] = {
+      {{"erase"}, 0, std::vector<uint8_t>(8192, 0xFF)},
+      {{"write", "blink.hex"}, 0, BlinkImage()},
+      {{"read", "out.bin"}, 1, Pattern(11)},
+  };
+  WriteText("blink.hex", BlinkHex());
+  for (const Case& c : cases) {
+    Chip()->SetFlash(Pattern(11));
+    Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
+    Chip()->SetSignatureHiddenWhenLocked(true);
+    std::vector<std::string> arguments = {"-p", "sim:AT89S52"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    Result r = Run(arguments);
+    EXPECT_EQ(c.status, r.status) << c.arguments[0] << ": " << r.err;
+    EXPECT_EQ(c.flashAfter, Chip()->Flash()) << c.arguments[0];
+    EXPECT_EQ(c.status == 0 ? 0 : SimChip::kLB1 | SimChip::kLB2, Chip()->LockBits());
+  }
+}
+
 TEST_F(CliCommands, EraseWithoutCheckStillNoticesASilentAdapter) {
   Chip()->SetSilenceAfter(4 + 12);  // answers the enable and the signature, then nothing
   Result r = Run({"-p", "sim:AT89S52", "erase", "--no-verify"});
