@@ -8,7 +8,7 @@
 #endif
 
 void TProgForm::BuildHelpMenu() {
-  QMenu* itemHelp = menuBar()->addMenu("help");
+  QMenu* itemHelp = menuBar()->addMenu("&help");
   itemHelp->setObjectName("itemHelp");
   itemAbout = itemHelp->addAction("about isp89");
   itemAbout->setObjectName("itemAbout");

@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
   setenv("ISP89_COM1", "sim", 1);
   QApplication application(argc, argv);
   QString folder = QString::fromLocal8Bit(argv[1]);
-  QString image = QDir(folder).filePath("screenshot-image.bin");
+  QString image = QDir(folder).filePath("blink.bin");
   {
     QFile file(image);
     if (!file.open(QIODevice::WriteOnly)) return 1;
