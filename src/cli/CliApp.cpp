@@ -45,6 +45,7 @@ int CliApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     }
     for (const std::string& port : options.ports) PortChoice::Check(port, ports_);
     if (options.ports.size() > 1) {
+      PortChoice::CheckDistinct(options.ports, ports_);
       return BatchRun(options, ports_, clock_, out, err, StyleFor(options, errIsTerminal)).Run();
     }
     return RunOnOnePort(options, out, err, errIsTerminal);

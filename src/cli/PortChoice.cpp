@@ -1,5 +1,7 @@
 #include "cli/PortChoice.h"
 
+#include <filesystem>
+
 #include "cli/CliError.h"
 #include "platform/PortName.h"
 
@@ -25,4 +27,23 @@ std::string PortChoice::Normalize(const std::string& text) {
 void PortChoice::Check(const std::string& name, const PortResolver& resolver) {
   const std::string problem = resolver.Check(name);
   if (!problem.empty()) Unknown(name, problem);
+}
+
+void PortChoice::CheckDistinct(const std::vector<std::string>& names,
+                               const PortResolver& resolver) {
+  std::vector<std::string> devices;
+  for (const std::string& name : names) {
+    std::string device = resolver.Resolve(name);
+    std::error_code error;
+    // A link such as /dev/serial/by-id/... and the device it names are one port.
+    const std::filesystem::path real = std::filesystem::weakly_canonical(device, error);
+    if (!error && std::filesystem::path(device).is_absolute()) device = real.string();
+    for (size_t i = 0; i < devices.size(); ++i) {
+      if (devices[i] != device) continue;
+      throw CliError(CliError::kUsage, "-p " + names[i] + " and -p " + name +
+                                           " are the same port (" + device +
+                                           "): one adapter runs one session at a time");
+    }
+    devices.push_back(device);
+  }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "serial/PortResolver.h"
 
@@ -13,4 +14,7 @@ class PortChoice {
   static std::string Normalize(const std::string& text);
   // Throws CliError (usage) when `resolver` knows `name` for no port: "sim:AT89C2051".
   static void Check(const std::string& name, const PortResolver& resolver);
+  // Throws CliError (usage) when two of `names` lead to one port (COM1 and /dev/ttyS0, or the
+  // same name twice): two sessions on one adapter would mix their bytes on the chip.
+  static void CheckDistinct(const std::vector<std::string>& names, const PortResolver& resolver);
 };

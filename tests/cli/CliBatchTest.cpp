@@ -102,3 +102,27 @@ TEST_F(CliBatch, ABadInputFileStopsBeforeAnyPortIsTouched) {
   EXPECT_EQ(0u, r.err.find("isp89-cli: bad.hex line 1")) << r.err;
   for (const std::string& port : kPorts) EXPECT_TRUE(Chip(port)->Events().empty()) << port;
 }
+
+#ifndef _WIN32
+// Two sessions on one adapter would mix their bytes on the chip.
+TEST_F(CliBatch, OnePortNamedTwiceIsRefusedBeforeAnythingIsSent) {
+  setenv("ISP89_COM7", "sim:AT89S52", 1);
+  std::filesystem::create_symlink("/dev/null", "null-link");
+  const std::string link = std::filesystem::absolute("null-link").string();
+  const std::vector<std::vector<std::string>> cases = {
+      {"sim:AT89S52", "sim2:AT89S52", "sim:AT89S52"},
+      {"COM7", "sim:AT89S52"},
+      {link, "/dev/null"},
+  };
+  for (const auto& ports : cases) {
+    std::vector<std::string> arguments;
+    for (const std::string& port : ports) arguments.insert(arguments.end(), {"-p", port});
+    arguments.push_back("erase");
+    Result r = Run(arguments);
+    EXPECT_EQ(2, r.status) << ports[0];
+    EXPECT_NE(std::string::npos, r.err.find("are the same port")) << r.err;
+  }
+  unsetenv("ISP89_COM7");
+  for (const std::string& port : kPorts) EXPECT_TRUE(Chip(port)->Events().empty()) << port;
+}
+#endif
