@@ -80,6 +80,15 @@ bool IsRecordOrBlank(const std::string& text, size_t begin, size_t end) {
                      text.begin() + static_cast<std::ptrdiff_t>(end), IsHexDigit);
 }
 
+// A record whose length matches its count byte: ':', count, address, type, data, checksum.
+// Raw 8051 code does not begin with such a line, so a file that does is HEX even when a
+// later line is damaged, and the reader names that line instead of flash getting the text.
+bool IsWholeRecord(const std::string& text, size_t begin, size_t end) {
+  if (!IsRecordOrBlank(text, begin, end) || end - begin < 11 || text[begin] != ':') return false;
+  const unsigned count = static_cast<unsigned>(std::stoul(text.substr(begin + 1, 2), nullptr, 16));
+  return end - begin == 1 + 2 * (count + 5);
+}
+
 // `content` holds the file's first bytes, all of them when fileSize is its size.
 ImageFile::LoadResult Decode(const std::string& path, const std::string& content, uint64_t fileSize,
                              Buffer& image, std::optional<ImageFile::Format> forced) {
@@ -151,6 +160,9 @@ bool ImageFile::LooksLikeIntelHex(const std::string& content) {
   size_t end = content.find_last_not_of(" \t\r\n\x1A");
   if (end == std::string::npos || end < begin) return false;
   ++end;
+  if (IsWholeRecord(content, begin, std::min(content.find_first_of("\r\n", begin), end))) {
+    return true;
+  }
   while (begin < end) {
     size_t lineEnd = std::min(content.find_first_of("\r\n", begin), end);
     if (!IsRecordOrBlank(content, begin, lineEnd)) return false;

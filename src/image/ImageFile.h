@@ -10,9 +10,10 @@
 // Image files on disk, raw (byte i is address i) or Intel HEX.
 //
 // Loading decides the format by content as well as by name, unless a format is forced:
-// a file that is entirely Intel HEX records (lines of ':' and hexadecimal digits; a UTF-8
-// byte-order mark and a trailing Ctrl-Z allowed) is HEX whatever its name, so firmware.ihex,
-// .h86, .a51 or .txt files are not written into flash as ASCII text; a file named ".hex" or
+// a file that starts with a whole Intel HEX record, or is entirely lines of ':' and
+// hexadecimal digits (a UTF-8 byte-order mark and a trailing Ctrl-Z allowed), is HEX whatever
+// its name, so firmware.ihex, .h86, .a51 or .txt files are not written into flash as ASCII
+// text, damaged ones included (their bad line is the error); a file named ".hex" or
 // ".ihx" (any case) is HEX, and an error by its first bad line when it is not; every other
 // file is raw. Saving takes the format from the name alone: ".hex" and ".ihx" are HEX.
 //
@@ -50,7 +51,7 @@ class ImageFile {
   // gives the extension.
   static LoadResult LoadContent(const std::string& path, const std::string& content, Buffer& image,
                                 std::optional<Format> forced = std::nullopt);
-  // Whether `content` is entirely Intel HEX records (not whether they are all valid).
+  // Whether `content` is Intel HEX by the rule above (not whether its records are valid).
   static bool LooksLikeIntelHex(const std::string& content);
 
   // Checks, before anything is read from a chip, that `path` can take a saved image: it is

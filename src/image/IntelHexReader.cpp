@@ -19,8 +19,6 @@ std::string Hex2(unsigned value) { return Hex(value & 0xFFu, 2); }
 
 std::string Hex4(uint32_t value) { return Hex(value, 4); }
 
-// A character as a message can show it: printable ASCII as it is, others escaped, so that a
-// NUL does not cut the message and a CR or ESC does not garble a terminal.
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -65,7 +63,7 @@ void IntelHexReader::ReadLine(const std::string& rawLine) {
 }
 
 void IntelHexReader::ProcessRecord(const std::string& line) {
-  if (ended_) Fail("a record after the end record");
+  if (ended_) Fail(line[0] == ':' ? "a record after the end record" : "text after the end record");
   if (line[0] != ':') Fail("the line does not start with ':'");
   Apply(DecodeBytes(line.substr(1)));
   ++records_;
@@ -74,8 +72,10 @@ void IntelHexReader::ProcessRecord(const std::string& line) {
 std::vector<uint8_t> IntelHexReader::DecodeBytes(const std::string& digits) const {
   for (size_t i = 0; i < digits.size(); ++i) {
     if (DigitValue(digits[i]) < 0) {
-      Fail("'" + EscapeControlCharacters(std::string(1, digits[i])) + "' in column " + std::to_string(i + 2) +
-           " is not a hexadecimal digit");
+      // Escaped, so that a NUL does not cut the message and a CR or ESC does not garble a
+      // terminal.
+      Fail("'" + EscapeControlCharacters(std::string(1, digits[i])) + "' in column " +
+           std::to_string(i + 2) + " is not a hexadecimal digit");
     }
   }
   if (digits.size() % 2 != 0) {

@@ -205,6 +205,20 @@ TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
        0,
        " line 1: '\\r' in column 18 is not a hexadecimal digit"},
       {"colons.bin", ":::\n", {}, F::Raw, ':', ""},
+      {"damaged.ihex",
+       std::string(":03000000020030CB\n:0300\0"
+                   "00020030CB\n:00000001FF\n",
+                   47),
+       {},
+       F::IntelHex,
+       0,
+       " line 2: '\\x00' in column 6 is not a hexadecimal digit"},
+      {"padded.txt",
+       crlf + std::string(3, '\0'),
+       {},
+       F::IntelHex,
+       0,
+       " line 3: text after the end record"},
   };
   for (const FormatCase& c : cases) {
     const std::string path = Write(c.name, c.content);
