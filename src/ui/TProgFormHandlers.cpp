@@ -13,8 +13,7 @@
 namespace {
 
 // Any name is taken: the loader tells HEX by content, so the last filter shows every file.
-const char* const kOpenFilter =
-    "bin (*.bin);;Intel HEX (*.hex *.ihx *.ihex *.h86);;All files (*)";
+const char* const kOpenFilter = "bin (*.bin);;Intel HEX (*.hex *.ihx *.ihex *.h86);;All files (*)";
 const char* const kSaveFilter = "bin file (*.bin);;Intel HEX (*.hex)";
 
 // The wait cursor for as long as the window's thread is held by the device.
