@@ -195,6 +195,11 @@ uint8_t ProgrammingSession::Exchange(uint8_t byte) {
 
 void ProgrammingSession::FailOn(const IoResult& result, Direction direction) const {
   const std::string& port = serial_.OpenedName();
+  if (result.What() == IoResult::Outcome::LineError) {
+    throw Exception(port + ": a byte was garbled or lost on the line (" + result.Reason() +
+                    "); check the cable and its connectors, keep it away from noise, and try "
+                    "again");
+  }
   if (result.What() == IoResult::Outcome::Failed) {
     throw Exception(port + ": the port went away (USB adapter unplugged?): " + result.Reason());
   }

@@ -4,14 +4,18 @@
 #include <string>
 
 // What became of one byte handed to a port or asked of it: it moved, the time-out expired
-// first, or the port failed (an adapter unplugged, a terminal hung up), with the system's
-// own words for why.
+// first, the line garbled or lost a byte (framing, parity or overrun, on a port that stops on
+// line errors), or the port failed (an adapter unplugged, a terminal hung up), with the
+// system's own words for why.
 class IoResult {
  public:
-  enum class Outcome { Moved, TimedOut, Failed };
+  enum class Outcome { Moved, TimedOut, LineError, Failed };
 
   static IoResult Moved() { return IoResult(Outcome::Moved, {}); }
   static IoResult TimedOut() { return IoResult(Outcome::TimedOut, {}); }
+  static IoResult LineError(std::string reason) {
+    return IoResult(Outcome::LineError, std::move(reason));
+  }
   static IoResult Failed(std::string reason) {
     return IoResult(Outcome::Failed, std::move(reason));
   }

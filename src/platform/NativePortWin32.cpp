@@ -100,7 +100,30 @@ class Win32CommPort : public CommPort {
   bool DrainOutput() override { return FlushFileBuffers(handle_) != 0; }
 
  private:
-  static IoResult Failure() { return IoResult::Failed(Win32ErrorText(GetLastError())); }
+  // With fAbortOnError the driver fails every read and write after a line error until the
+  // error is cleared: that is a garbled or lost byte, not a port that went away.
+  IoResult Failure() {
+    const DWORD error = GetLastError();
+    DWORD lineErrors = 0;
+    if (error == ERROR_OPERATION_ABORTED && ClearCommError(handle_, &lineErrors, nullptr) &&
+        lineErrors != 0) {
+      return IoResult::LineError(LineErrorText(lineErrors));
+    }
+    return IoResult::Failed(Win32ErrorText(error));
+  }
+
+  static std::string LineErrorText(DWORD errors) {
+    std::string text;
+    const auto add = [&](DWORD flag, const char* name) {
+      if (errors & flag) text += (text.empty() ? "" : ", ") + std::string(name);
+    };
+    add(CE_FRAME, "framing error");
+    add(CE_RXPARITY, "parity error");
+    add(CE_OVERRUN, "overrun");
+    add(CE_RXOVER, "receive queue full");
+    add(CE_BREAK, "break");
+    return text.empty() ? "line error" : text;
+  }
 
   static DCB EmptyDcb() {
     DCB dcb{};

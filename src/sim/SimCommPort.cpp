@@ -55,6 +55,7 @@ IoResult SimCommPort::ReadByte(uint8_t* destination) {
   for (;;) {
     if (line_->Unplugged()) return Gone();
     if (std::optional<uint8_t> answer = line_->Take(clock_.Now())) {
+      if (line_->TakeNoise()) return IoResult::LineError("framing error");
       *destination = *answer;
       return IoResult::Moved();
     }

@@ -76,6 +76,16 @@ bool SimLine::Unplugged() const {
   return unplugged_;
 }
 
+void SimLine::Noise() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  noise_ = true;
+}
+
+bool SimLine::TakeNoise() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(noise_, false);
+}
+
 std::optional<SimLine::Time> SimLine::NextArrival() const {
   if (onWire_.empty()) return std::nullopt;
   return onWire_.front().at;

@@ -65,6 +65,10 @@ class SimLine {
   // The adapter is pulled out: every port on the line fails from now on.
   void Unplug();
   bool Unplugged() const;
+  // A burst of noise: the next answer arrives with a framing error, which the port reports
+  // (and drops) instead of handing over a wrong byte.
+  void Noise();
+  bool TakeNoise();
 
  private:
   struct Timed {
@@ -95,4 +99,5 @@ class SimLine {
   std::deque<Timed> answers_;        // answers, with the time each reaches the PC
   uint64_t lost_ = 0;
   bool unplugged_ = false;
+  bool noise_ = false;
 };

@@ -46,24 +46,37 @@ TEST(LineAtSpeed, ALineThatEchoesIsNoTarget) {
   EXPECT_FALSE(bench.serial.IsOpen());
 }
 
-// The adapter is pulled out after the second page.
-TEST(LineAtSpeed, AnAdapterPulledOutIsNotASilentOne) {
-  struct Unplugging : RecordingListener {
-    Unplugging(const TSerial& serial, SimLine& line) : RecordingListener(serial), line(line) {}
-    void Notify(int value, int kind) override {
-      RecordingListener::Notify(value, kind);
-      if (notes.size() == 2) line.Unplug();
-    }
-    SimLine& line;
+// After the second page the adapter is pulled out, or noise garbles an answer: each says
+// what happened, and neither is taken for a silent adapter.
+TEST(LineAtSpeed, AnAdapterPulledOutOrANoisyLineIsNotASilentOne) {
+  struct Case {
+    void (SimLine::*fault)();
+    const char* failure;
+  } cases[] = {
+      {&SimLine::Unplug, "COM1: the port went away (USB adapter unplugged?): Input/output error"},
+      {&SimLine::Noise,
+       "COM1: a byte was garbled or lost on the line (framing error); check the cable and its "
+       "connectors, keep it away from noise, and try again"},
   };
-  DeviceBench bench(At4800());
-  bench.device.SetTraceFiles(false);
-  Unplugging listener(bench.serial, bench.opener.Line());
-  bench.device.SetListener(&listener);
-  EXPECT_EQ(FailureOf([&] { bench.device.ReadMemory(); }),
-            "COM1: the port went away (USB adapter unplugged?): Input/output error");
-  EXPECT_EQ(listener.notes.size(), 2u);
-  EXPECT_FALSE(bench.serial.IsOpen());
+  for (const Case& c : cases) {
+    struct Faulting : RecordingListener {
+      Faulting(const TSerial& serial, SimLine& line, void (SimLine::*fault)())
+          : RecordingListener(serial), line(line), fault(fault) {}
+      void Notify(int value, int kind) override {
+        RecordingListener::Notify(value, kind);
+        if (notes.size() == 2) (line.*fault)();
+      }
+      SimLine& line;
+      void (SimLine::*fault)();
+    };
+    DeviceBench bench(At4800());
+    bench.device.SetTraceFiles(false);
+    Faulting listener(bench.serial, bench.opener.Line(), c.fault);
+    bench.device.SetListener(&listener);
+    EXPECT_EQ(FailureOf([&] { bench.device.ReadMemory(); }), c.failure);
+    EXPECT_EQ(listener.notes.size(), 2u);
+    EXPECT_FALSE(bench.serial.IsOpen());
+  }
 }
 
 }  // namespace
