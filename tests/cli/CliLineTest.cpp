@@ -3,6 +3,7 @@
 // The AT89S51's 4 KB keep the whole-memory commands short.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,22 @@ TEST(LineSpeed, WriteWithVerifyTenTimesInARowThenVerify) {
   std::vector<uint8_t> b = OnePage(0x0F, 0x80);
   EXPECT_EQ(Mirrored(std::vector<uint8_t>(b.begin(), b.begin() + 4096)),
             FromHex(ScratchFolder::Read("kept.hex")));
+}
+
+// A loopback plug answers every byte with itself, 69 included: no command may take that
+// for a chip, and no file of it is saved.
+TEST(LineSpeed, ALineThatEchoesFailsEveryCommandAndSavesNothing) {
+  ScratchFolder folder;
+  SimProcess sim({"--pace", "--echo"});
+  for (std::vector<std::string> command :
+       {std::vector<std::string>{"signature"}, {"lock"}, {"read", "out.bin"}}) {
+    command.insert(command.begin(), {"-p", sim.Port()});
+    Outcome outcome = Cli(command);
+    EXPECT_EQ(1, outcome.status) << command[2];
+    EXPECT_NE(std::string::npos, outcome.err.find("the line echoes every byte")) << outcome.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists("out.bin"));
+  EXPECT_EQ(0, sim.Stop());
 }
 
 // A USB-serial adapter's 16 ms latency timer holds every answer back: the read still
