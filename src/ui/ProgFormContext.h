@@ -6,7 +6,7 @@
 
 #include "platform/Clock.h"
 #include "serial/PortResolver.h"
-#include "ui/platform/UserDialogs.h"
+#include "ui/widgets/UserDialogs.h"
 
 // What the window takes from its surroundings. Left empty, each part is the real one: the
 // system clock, the toolkit's dialogs, the system's serial ports and the process's own

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "ui/TProgForm.h"
-#include "ui/platform/MessageBox.h"
+#include "ui/widgets/MessageBox.h"
 
 TProgForm* ProgForm = nullptr;
 

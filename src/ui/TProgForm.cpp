@@ -7,9 +7,9 @@
 #include "device/AT89S51.h"
 #include "device/AT89S52.h"
 #include "platform/SystemClock.h"
-#include "ui/platform/Formatting.h"
-#include "ui/platform/QtDialogs.h"
-#include "ui/platform/QtSerialPorts.h"
+#include "ui/widgets/Formatting.h"
+#include "ui/widgets/QtDialogs.h"
+#include "ui/widgets/QtSerialPorts.h"
 
 namespace {
 

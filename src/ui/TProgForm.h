@@ -20,11 +20,11 @@
 #include "ui/ChosenPortOpener.h"
 #include "ui/DesignLayout.h"
 #include "ui/ProgFormContext.h"
-#include "ui/platform/ProgramArguments.h"
-#include "ui/platform/QtMessageTarget.h"
-#include "ui/platform/TCGauge.h"
-#include "ui/platform/TStatusBar.h"
-#include "ui/platform/WindowMessage.h"
+#include "ui/widgets/ProgramArguments.h"
+#include "ui/widgets/QtMessageTarget.h"
+#include "ui/widgets/TCGauge.h"
+#include "ui/widgets/TStatusBar.h"
+#include "ui/widgets/WindowMessage.h"
 #include "worker/AT89S5xRunnable.h"
 
 // The programmer's window. It owns the link, the current device, the worker that runs the

@@ -3,8 +3,8 @@
 #include <QVariant>
 
 #include "ui/TProgForm.h"
-#include "ui/platform/Formatting.h"
-#include "ui/platform/QtSerialPorts.h"
+#include "ui/widgets/Formatting.h"
+#include "ui/widgets/QtSerialPorts.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "ui/UiBench.h"
-#include "ui/platform/TCGauge.h"
+#include "ui/widgets/TCGauge.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "ui/UiBench.h"
-#include "ui/platform/TStatusBar.h"
+#include "ui/widgets/TStatusBar.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <QTimer>
 
 #include "ui/UiBench.h"
-#include "ui/platform/TCGauge.h"
+#include "ui/widgets/TCGauge.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QMenuBar>
 
 #include "ui/UiBench.h"
-#include "ui/platform/QtSerialPorts.h"
+#include "ui/widgets/QtSerialPorts.h"
 
 namespace {
 

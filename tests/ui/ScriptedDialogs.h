@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/platform/UserDialogs.h"
+#include "ui/widgets/UserDialogs.h"
 
 // Dialogs that answer from a script and remember what they were shown.
 class ScriptedDialogs : public UserDialogs {

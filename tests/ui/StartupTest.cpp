@@ -6,8 +6,8 @@
 #include "device/AT89S51.h"
 #include "device/AT89S52.h"
 #include "ui/UiBench.h"
-#include "ui/platform/TCGauge.h"
-#include "ui/platform/TStatusBar.h"
+#include "ui/widgets/TCGauge.h"
+#include "ui/widgets/TStatusBar.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 
 #include "ui/UiBench.h"
-#include "ui/platform/TCGauge.h"
-#include "ui/platform/TStatusBar.h"
+#include "ui/widgets/TCGauge.h"
+#include "ui/widgets/TStatusBar.h"
 
 namespace {
 

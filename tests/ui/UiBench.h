@@ -20,7 +20,7 @@
 #include "ui/GatedClock.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/TProgForm.h"
-#include "ui/platform/TStatusBar.h"
+#include "ui/widgets/TStatusBar.h"
 
 // The window on a simulated AT89S51 behind COM1 and an AT89S52 behind COM2, on virtual
 // time, with scripted dialogs and system ports, in a scratch working folder.

@@ -15,7 +15,7 @@
 #include <cstdlib>
 
 #include "ui/TProgForm.h"
-#include "ui/platform/TCGauge.h"
+#include "ui/widgets/TCGauge.h"
 
 namespace {
 

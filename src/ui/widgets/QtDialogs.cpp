@@ -1,11 +1,11 @@
-#include "ui/platform/QtDialogs.h"
+#include "ui/widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "ui/platform/MessageBox.h"
+#include "ui/widgets/MessageBox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/platform/Formatting.h"
+#include "ui/widgets/Formatting.h"
 
 #include "platform/HexText.h"
 

@@ -1,4 +1,4 @@
-#include "ui/platform/QtSerialPorts.h"
+#include "ui/widgets/QtSerialPorts.h"
 
 #include <QFile>
 #include <QSerialPortInfo>

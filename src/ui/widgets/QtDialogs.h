@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "ui/platform/UserDialogs.h"
+#include "ui/widgets/UserDialogs.h"
 
 // The dialogs as the toolkit draws them, centred on `parent`.
 class QtDialogs : public UserDialogs {

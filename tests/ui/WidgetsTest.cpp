@@ -5,11 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "ui/platform/Formatting.h"
-#include "ui/platform/ProgramArguments.h"
-#include "ui/platform/QtMessageTarget.h"
-#include "ui/platform/TCGauge.h"
-#include "ui/platform/WindowMessage.h"
+#include "ui/widgets/Formatting.h"
+#include "ui/widgets/ProgramArguments.h"
+#include "ui/widgets/QtMessageTarget.h"
+#include "ui/widgets/TCGauge.h"
+#include "ui/widgets/WindowMessage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/platform/WindowMessage.h"
+#include "ui/widgets/WindowMessage.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "ui/platform/TCGauge.h"
+#include "ui/widgets/TCGauge.h"
 
 TCGauge::TCGauge(QWidget* parent) : QProgressBar(parent) {
   setRange(0, 100);

@@ -1,4 +1,4 @@
-#include "ui/platform/ProgramArguments.h"
+#include "ui/widgets/ProgramArguments.h"
 
 #include <QCoreApplication>
 #include <QFile>

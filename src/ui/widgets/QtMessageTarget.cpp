@@ -1,8 +1,8 @@
-#include "ui/platform/QtMessageTarget.h"
+#include "ui/widgets/QtMessageTarget.h"
 
 #include <QCoreApplication>
 
-#include "ui/platform/WindowMessage.h"
+#include "ui/widgets/WindowMessage.h"
 
 bool QtMessageTarget::Post(unsigned message, intptr_t wParam, intptr_t lParam) {
   if (!receiver_ || !QCoreApplication::instance()) return false;

@@ -1,4 +1,4 @@
-#include "ui/platform/MessageBox.h"
+#include "ui/widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "ui/platform/TStatusBar.h"
+#include "ui/widgets/TStatusBar.h"
 
 #include <QFile>
 
