@@ -1,40 +1,45 @@
 #include "cli/Programmer.h"
 
 #include <cstdio>
-#include <optional>
 
-#include "cli/CliError.h"
-#include "image/ImageCheck.h"
+#include "device/ChipOperations.h"
 #include "image/ImageFile.h"
-#include "image/TraceFile.h"
 #include "platform/ControlEscapes.h"
 
 namespace {
 
 using Command = CliOptions::Command;
-constexpr uint32_t kPageSize = ProgrammingSession::kPageSize;
+using Operation = ChipRequest::Operation;
 constexpr uint32_t kImageSize = 8192;  // both chips are handled as 8 KB
-constexpr int8_t kLB2 = 0x02;
 
 std::string Count(size_t count, const std::string& thing) {
   return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-// Ends the progress display on every way out of a transfer.
-class ProgressScope {
- public:
-  ProgressScope(ProgressReporter& progress, const std::string& label) : progress_(progress) {
-    progress_.Begin(label);
-    progress_.Notify(0, ProcessListener::NOTIFY_PROGRESS);
+Operation OperationOf(const CliOptions& options) {
+  switch (options.command) {
+    case Command::Read:
+      return Operation::Read;
+    case Command::Write:
+      return Operation::Write;
+    case Command::Verify:
+      return Operation::Verify;
+    case Command::Erase:
+      return Operation::Erase;
+    case Command::Lock:
+      return options.lockMode ? Operation::WriteLockBits : Operation::ReadLockBits;
+    case Command::Signature:
+      return Operation::Signature;
+    default:
+      throw CliError(CliError::kUsage, "no command given");
   }
-  ~ProgressScope() { progress_.End(); }
-  void Done(size_t done, size_t total) {
-    progress_.Notify(static_cast<int>(done * 100 / total), ProcessListener::NOTIFY_PROGRESS);
-  }
+}
 
- private:
-  ProgressReporter& progress_;
-};
+ChipRequest::Check CheckOf(const CliOptions& options) {
+  if (options.noVerify) return ChipRequest::Check::None;
+  return options.verify == CliOptions::Verify::Full ? ChipRequest::Check::Whole
+                                                    : ChipRequest::Check::Changed;
+}
 
 }  // namespace
 
@@ -50,6 +55,14 @@ Programmer::Programmer(const CliOptions& options, const std::string& port, PortO
 
 Programmer::~Programmer() = default;
 
+Programmer::Outcome Programmer::Result() const {
+  Outcome outcome;
+  if (chip_.chip) outcome.chip = chip_.chip->name;
+  outcome.pagesWritten = chip_.pagesWritten;
+  outcome.pagesVerified = chip_.pagesVerified;
+  return outcome;
+}
+
 void Programmer::Note(const std::string& text) const {
   if (!options_.quiet) out_ << EscapeControlCharacters(text) << '\n' << std::flush;
 }
@@ -63,7 +76,20 @@ Buffer Programmer::Prepare() const {
 
 void Programmer::Run() { Run(Prepare()); }
 
+ChipRequest Programmer::RequestFor(const Buffer& image) const {
+  ChipRequest request;
+  request.operation = OperationOf(options_);
+  request.chosen = ChipCatalog::FindByName(options_.device);
+  if (image.Size() != 0) request.image = std::make_shared<const Buffer>(image);
+  request.lockMode = options_.lockMode.value_or(0);
+  request.check = CheckOf(options_);
+  request.force = options_.force;
+  request.traceFiles = options_.trace;
+  return request;
+}
+
 void Programmer::Run(const Buffer& image) {
+  const ChipRequest request = RequestFor(image);
   ProgrammingSession session(serial_, clock_);
   // Said after the command, whether it succeeded or not: slow exchanges explain both.
   struct LatencyNote {
@@ -71,100 +97,127 @@ void Programmer::Run(const Buffer& image) {
     const ProgrammingSession& session;
     ~LatencyNote() { programmer.NoteSlowExchanges(session.LockStepTiming()); }
   } latencyNote{*this, session};
-  RunCommand(session, image);
+  try {
+    ChipOperations(session, &progress_, chip_).Run(request);
+  } catch (const ChipFailure& failure) {
+    progress_.End();
+    NoteWhatWasForced();
+    throw Worded(failure);
+  }
+  progress_.End();
+  session.Close();
+  NoteWhatWasForced();
+  Report();
 }
 
-void Programmer::RunCommand(ProgrammingSession& session, const Buffer& image) {
-  int32_t word = session.ReadSignature();
-  if (options_.command == Command::Signature) return Signature(word);
-  word = EraseWhatHidesItsSignature(session, word);
-  Identify(word);
-  switch (options_.command) {
-    case Command::Read:
-      return Read(session);
-    case Command::Write:
-      return Write(session, image);
-    case Command::Verify:
-      return Verify(session, image);
-    case Command::Erase:
-      return Erase(session);
-    case Command::Lock:
-      return Lock(session);
+void Programmer::NoteWhatWasForced() const {
+  if (chip_.erasedFirst) {
+    Note("the signature reads " + ChipCatalog::SignatureText(chip_.signature) +
+         " and lock bit 2 is programmed: a locked chip may hide its signature, so it was erased "
+         "first");
+  }
+  ChipFailure::Facts facts;
+  facts.signature = chip_.signature;
+  facts.found = chip_.found;
+  facts.chip = ChipCatalog::FindByName(options_.device);
+  if (chip_.forcedPastSignature) {
+    notes_ << "warning: " << EscapeControlCharacters(ChipFailure::SignatureProblem(facts))
+           << "; going on as the " << chip_.chip->name << '\n';
+  }
+  if (chip_.forcedPastProtection) {
+    facts.chip = chip_.chip;
+    notes_ << "warning: "
+           << EscapeControlCharacters(ChipFailure(ChipFailure::Kind::ReadProtected, facts).what())
+           << '\n';
+  }
+}
+
+CliError Programmer::Worded(const ChipFailure& failure) const {
+  const ChipFailure::Facts& facts = failure.Of();
+  switch (failure.What()) {
+    case ChipFailure::Kind::OtherChip:
+      return CliError(CliError::kFailed, std::string(failure.what()) + "; choose -d " +
+                                             facts.found->name + "; --force goes on anyway");
+    case ChipFailure::Kind::UnknownChip:
+      return CliError(CliError::kFailed, std::string(failure.what()) + "; --force goes on anyway");
+    case ChipFailure::Kind::ReadProtected:
+      return CliError(CliError::kFailed, std::string(failure.what()) +
+                                             "; only a chip erase clears it, together with the "
+                                             "flash; --force reads anyway");
+    case ChipFailure::Kind::ImageFolds:
+      return CliError(CliError::kUsage,
+                      options_.file + " " +
+                          ImageCheck::DescribeFold(facts.foldingAddress, facts.chip->flashSize,
+                                                   facts.chip->name));
+    case ChipFailure::Kind::Mismatch: {
+      const bool blank = facts.operation == Operation::Erase;
+      return CliError(CliError::kFailed,
+                      std::string(blank ? "blank check" : "verify") + " failed: " +
+                          ImageCheck::DescribeDifference(facts.difference, facts.compared,
+                                                         blank ? "erased" : options_.file));
+    }
     default:
-      throw CliError(CliError::kUsage, "no command given");
+      return CliError(CliError::kFailed, failure.what());
   }
 }
 
-void Programmer::Signature(int32_t word) {
-  const ChipCatalog::Chip* chip = ChipCatalog::FindBySignature(word);
-  const std::string bytes = ChipCatalog::SignatureText(word);
-  if (chip) outcome_.chip = chip->name;
-  out_ << "signature " << bytes << ": " << (chip ? chip->name : "unknown chip") << '\n';
-  if (!chip) {
+void Programmer::Report() {
+  switch (options_.command) {
+    case Command::Signature:
+      return ReportSignature();
+    case Command::Read:
+      return ReportRead();
+    case Command::Write:
+      return ReportWrite();
+    case Command::Verify:
+      return Note(options_.file + " matches the " + chip_.chip->name + "'s flash (" +
+                  std::to_string(chip_.chip->flashSize) + " bytes)");
+    case Command::Erase:
+      return Note("erased the " + std::string(chip_.chip->name) +
+                  (options_.noVerify ? " (not checked)" : " (blank check passed)"));
+    case Command::Lock:
+      if (options_.lockMode && options_.noVerify) {
+        return Note("wrote lock mode " + std::to_string(*options_.lockMode) + " (not checked)");
+      }
+      out_ << ChipFailure::LockBitsText(*chip_.lockBits) << '\n';
+      return;
+    default:
+      return;
+  }
+}
+
+void Programmer::ReportSignature() {
+  const std::string bytes = ChipCatalog::SignatureText(chip_.signature);
+  out_ << "signature " << bytes << ": " << (chip_.found ? chip_.found->name : "unknown chip")
+       << '\n';
+  if (!chip_.found) {
     throw CliError(CliError::kFailed, "the target's signature reads " + bytes + ": " +
-                                          ChipCatalog::ExplainUnknown(word));
+                                          ChipCatalog::ExplainUnknown(chip_.signature));
   }
 }
 
-void Programmer::Identify(int32_t word) {
-  const ChipCatalog::Chip* chosen = ChipCatalog::FindByName(options_.device);
-  const ChipCatalog::Chip* found = ChipCatalog::FindBySignature(word);
-  if (found && (!chosen || found == chosen)) {
-    chip_ = found;
-    outcome_.chip = chip_->name;
-    return;
+void Programmer::ReportRead() {
+  const Buffer& image = *chip_.image;
+  if (options_.file == "-") {
+    return ImageFile::Write(out_, image, options_.format.value_or(ImageFile::Format::Raw),
+                            "the standard output");
   }
-  // Unknown, the 8 KB chip is the safe guess: it covers the smaller one's addresses too.
-  const ChipCatalog::Chip& fallback = chosen ? *chosen : ChipCatalog::Chips().back();
-  const std::string bytes = ChipCatalog::SignatureText(word);
-  std::string problem =
-      found
-          ? "the target's signature " + bytes + " is the " + found->name + "'s, not the " +
-                fallback.name + "'s (" + ChipCatalog::SignatureText(fallback.SignatureWord()) + ")"
-          : "the target's signature reads " + bytes + ": " + ChipCatalog::ExplainUnknown(word);
-  if (!options_.force) {
-    throw CliError(CliError::kFailed,
-                   problem + (found ? "; choose -d " + std::string(found->name) : std::string()) +
-                       "; --force goes on anyway");
-  }
-  notes_ << "warning: " << EscapeControlCharacters(problem) << "; going on as the " << fallback.name
-         << '\n';
-  chip_ = &fallback;
-  outcome_.chip = chip_->name;
+  ImageFile::Save(options_.file, image, options_.format);
+  Note("read " + std::to_string(image.Size()) + " bytes from the " + chip_.chip->name + " into " +
+       options_.file);
 }
 
-// Only a chip erase clears the lock bits, and without this a chip locked in mode 3 or 4 that
-// hides its signature could be erased only with --force. A line with no target answering FF
-// reads as locked too: it is "erased" to no effect, and its signature still names no chip.
-int32_t Programmer::EraseWhatHidesItsSignature(ProgrammingSession& session, int32_t word) {
-  const bool erases = options_.command == Command::Erase || options_.command == Command::Write;
-  if (!erases || options_.force || ChipCatalog::FindBySignature(word)) return word;
-  if ((session.ReadLockBits() & kLB2) == 0) return word;
-  Note("the signature reads " + ChipCatalog::SignatureText(word) +
-       " and lock bit 2 is programmed: a locked chip may hide its signature, so it is erased "
-       "first");
-  EraseOnce(session);
-  return session.ReadSignature();
-}
-
-void Programmer::EraseOnce(ProgrammingSession& session) {
-  if (erased_) return;
-  session.ChipErase();
-  erased_ = true;
-}
-
-// With lock bit 2 programmed the chip answers FF to every read: a file of it is no backup.
-void Programmer::CheckReadable(ProgrammingSession& session) {
-  if ((session.ReadLockBits() & kLB2) == 0) return;
-  const std::string problem = "the " + std::string(chip_->name) +
-                              "'s read-out protection is on (lock bit 2 programmed): it reads "
-                              "back as FF, which is no copy of its flash";
-  if (!options_.force) {
-    throw CliError(CliError::kFailed, problem +
-                                          "; only a chip erase clears it, together with the "
-                                          "flash; --force reads anyway");
+void Programmer::ReportWrite() {
+  const std::string done = "wrote " + options_.file + " to the " + chip_.chip->name + ": " +
+                           Count(static_cast<size_t>(chip_.pagesWritten), "page") + " written";
+  if (options_.noVerify) return Note(done + ", not verified");
+  const bool full = options_.verify == CliOptions::Verify::Full;
+  if (chip_.pagesWritten == 0 && !full) {
+    return Note(options_.file + " is blank (all FF): the " + chip_.chip->name +
+                " was erased and no page written");
   }
-  notes_ << "warning: " << EscapeControlCharacters(problem) << '\n';
+  Note(done + (full ? ", all " : ", ") + Count(static_cast<size_t>(chip_.pagesVerified), "page") +
+       " verified");
 }
 
 // "-" is the standard output; a file must be one a save can replace (no device, no FIFO).
@@ -190,165 +243,6 @@ Buffer Programmer::LoadInput() const {
            << EscapeControlCharacters(result.TruncationNote(options_.file, image.Size())) << '\n';
   }
   return image;
-}
-
-// A chip with less flash than the image folds the upper addresses onto the lower ones, so
-// the upper part must be erased (FF) or a copy of the lower (as a read of such a chip gives).
-void Programmer::CheckFitsFlash(const Buffer& image) const {
-  const uint32_t flash = chip_->flashSize;
-  if (std::optional<uint32_t> a = ImageCheck::FirstFoldingAddress(image, flash)) {
-    throw CliError(CliError::kUsage,
-                   options_.file + " " + ImageCheck::DescribeFold(*a, flash, chip_->name));
-  }
-}
-
-std::vector<uint8_t> Programmer::FlashPages() const {
-  std::vector<uint8_t> pages;
-  for (uint32_t page = 0; page < chip_->flashSize / kPageSize; ++page) {
-    pages.push_back(static_cast<uint8_t>(page));
-  }
-  return pages;
-}
-
-// The erase leaves every page FF: only a page with another byte needs writing.
-std::vector<uint8_t> Programmer::PagesWithData(const Buffer& image) const {
-  std::vector<uint8_t> pages;
-  for (uint8_t page : FlashPages()) {
-    const uint8_t* bytes = &image[page * kPageSize];
-    for (uint32_t j = 0; j < kPageSize; ++j) {
-      if (bytes[j] != Buffer::kErased) {
-        pages.push_back(page);
-        break;
-      }
-    }
-  }
-  return pages;
-}
-
-void Programmer::ReadPages(ProgrammingSession& session, const std::vector<uint8_t>& pages,
-                           Buffer& into, const std::string& label) {
-  if (pages.empty()) return;
-  TraceFile trace(TraceFile::kReadName, options_.trace);
-  std::vector<uint8_t> bytes(pages.size() * kPageSize);
-  ProgressScope progress(progress_, label);
-  session.ReadPagesStreamed(pages, bytes.data(), trace,
-                            [&](size_t done) { progress.Done(done + 1, pages.size()); });
-  for (size_t i = 0; i < pages.size(); ++i) {
-    std::copy_n(&bytes[i * kPageSize], kPageSize, &into[pages[i] * kPageSize]);
-  }
-}
-
-void Programmer::WritePages(ProgrammingSession& session, const std::vector<uint8_t>& pages,
-                            const Buffer& image) {
-  if (pages.empty()) return;
-  TraceFile trace(TraceFile::kWriteName, options_.trace);
-  ProgressScope progress(progress_, "writing");
-  for (size_t i = 0; i < pages.size(); ++i) {
-    session.WritePage(pages[i], &image[pages[i] * kPageSize], trace);
-    progress.Done(i + 1, pages.size());
-  }
-}
-
-void Programmer::Compare(const Buffer& actual, const Buffer& expected,
-                         const std::vector<uint8_t>& pages, const std::string& what,
-                         const std::string& check) const {
-  ImageCheck::Difference difference;
-  for (uint8_t page : pages) {
-    difference.Include(actual, expected, page * kPageSize, (page + 1u) * kPageSize);
-  }
-  if (difference.count == 0) return;
-  throw CliError(CliError::kFailed,
-                 check + " failed: " +
-                     ImageCheck::DescribeDifference(
-                         difference, static_cast<uint32_t>(pages.size() * kPageSize), what));
-}
-
-void Programmer::Read(ProgrammingSession& session) {
-  CheckReadable(session);
-  Buffer image(kImageSize);
-  ReadPages(session, FlashPages(), image, "reading");
-  // A 4 KB chip ignores A12: its upper half reads as a copy of the lower.
-  for (uint32_t a = chip_->flashSize; a < image.Size(); ++a) image[a] = image[a % chip_->flashSize];
-  session.Close();
-  if (options_.file == "-") {
-    return ImageFile::Write(out_, image, options_.format.value_or(ImageFile::Format::Raw),
-                            "the standard output");
-  }
-  ImageFile::Save(options_.file, image, options_.format);
-  Note("read " + std::to_string(image.Size()) + " bytes from the " + chip_->name + " into " +
-       options_.file);
-}
-
-void Programmer::Write(ProgrammingSession& session, const Buffer& image) {
-  CheckFitsFlash(image);
-  const std::vector<uint8_t> written = PagesWithData(image);
-  EraseOnce(session);
-  WritePages(session, written, image);
-  outcome_.pagesWritten = static_cast<int>(written.size());
-  const std::string done = "wrote " + options_.file + " to the " + chip_->name + ": " +
-                           Count(written.size(), "page") + " written";
-  if (options_.noVerify) {
-    // The answers of the last bytes prove they reached the chip before the session ends.
-    session.CollectAnswers();
-    return Note(done + ", not verified");
-  }
-  const bool full = options_.verify == CliOptions::Verify::Full;
-  const std::vector<uint8_t> checked = full ? FlashPages() : written;
-  Buffer chip(kImageSize);
-  ReadPages(session, checked, chip, "verifying");
-  Compare(chip, image, checked, options_.file, "verify");
-  outcome_.pagesVerified = static_cast<int>(checked.size());
-  if (written.empty() && !full) {
-    session.CollectAnswers();
-    return Note(options_.file + " is blank (all FF): the " + chip_->name +
-                " was erased and no page written");
-  }
-  Note(done + (full ? ", all " : ", ") + Count(checked.size(), "page") + " verified");
-}
-
-void Programmer::Verify(ProgrammingSession& session, const Buffer& image) {
-  CheckFitsFlash(image);
-  Buffer chip(kImageSize);
-  ReadPages(session, FlashPages(), chip, "verifying");
-  Compare(chip, image, FlashPages(), options_.file, "verify");
-  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
-  Note(options_.file + " matches the " + chip_->name + "'s flash (" +
-       std::to_string(chip_->flashSize) + " bytes)");
-}
-
-void Programmer::Erase(ProgrammingSession& session) {
-  EraseOnce(session);
-  if (options_.noVerify) {
-    session.CollectAnswers();
-    return Note("erased the " + std::string(chip_->name) + " (not checked)");
-  }
-  Buffer chip(kImageSize);
-  ReadPages(session, FlashPages(), chip, "blank check");
-  Compare(chip, Buffer(kImageSize), FlashPages(), "erased", "blank check");
-  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
-  Note("erased the " + std::string(chip_->name) + " (blank check passed)");
-}
-
-std::string Programmer::LockText(int8_t bits) const {
-  return "LB1=" + std::to_string(bits & 1) + " LB2=" + std::to_string((bits >> 1) & 1) +
-         " LB3=" + std::to_string((bits >> 2) & 1);
-}
-
-void Programmer::Lock(ProgrammingSession& session) {
-  if (!options_.lockMode) {
-    out_ << LockText(session.ReadLockBits()) << '\n';
-    return;
-  }
-  const unsigned mode = *options_.lockMode;
-  session.WriteLockBits(static_cast<unsigned char>(mode));
-  if (options_.noVerify) return Note("wrote lock mode " + std::to_string(mode) + " (not checked)");
-  int8_t bits = session.ReadLockBits();
-  if ((static_cast<unsigned>(bits) & mode) != mode) {
-    throw CliError(CliError::kFailed, "the lock bits did not take: asked for mode " +
-                                          std::to_string(mode) + ", the chip reads " +
-                                          LockText(bits));
-  }
-  out_ << LockText(bits) << '\n';
 }
 
 // A lock-step exchange (a byte out, its answer back) takes two byte times, 4.17 ms at

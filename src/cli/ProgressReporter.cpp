@@ -10,22 +10,32 @@ constexpr int kBarWidth = 40;
 
 }  // namespace
 
-ProgressReporter::ProgressReporter(std::ostream& out, Style style)
-    : ProcessListener(true), out_(&out), style_(style) {}
+ProgressReporter::ProgressReporter(std::ostream& out, Style style) : out_(&out), style_(style) {}
 
 ProgressReporter::ProgressReporter(ProgressBoard& board, size_t row, Style style)
-    : ProcessListener(true), board_(&board), row_(row), style_(style) {}
+    : board_(&board), row_(row), style_(style) {}
 
-ProgressReporter::~ProgressReporter() {
-  End();
-  WaitFor();
+namespace {
+
+// The label a phase is shown under; the erase has no progress of its own and shows none.
+std::string LabelOf(int phase) {
+  switch (phase) {
+    case ProcessListener::PHASE_READING:
+      return "reading";
+    case ProcessListener::PHASE_WRITING:
+      return "writing";
+    case ProcessListener::PHASE_VERIFYING:
+      return "verifying";
+    case ProcessListener::PHASE_BLANK_CHECK:
+      return "blank check";
+    default:
+      return "";
+  }
 }
 
-void ProgressReporter::Begin(const std::string& label) {
-  End();
-  label_ = label;
-  lastShown_ = -1;
-}
+}  // namespace
+
+ProgressReporter::~ProgressReporter() { End(); }
 
 void ProgressReporter::End() {
   if (lineOpen_) *out_ << '\n' << std::flush;
@@ -34,8 +44,14 @@ void ProgressReporter::End() {
 }
 
 void ProgressReporter::Notify(int value, int kind) {
+  if (kind == NOTIFY_PHASE) {
+    End();
+    label_ = LabelOf(value);
+    lastShown_ = -1;
+    return;
+  }
   if (label_.empty() || style_ == Style::Silent) return;
-  if (kind == NOTIFY_PROGRESS || kind == NOTIFY_FINISHED) Show(std::clamp(value, 0, 100));
+  Show(std::clamp(value, 0, 100));
 }
 
 std::string ProgressReporter::BarText(const std::string& label, int percent) {

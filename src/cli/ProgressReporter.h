@@ -7,11 +7,12 @@
 
 class ProgressBoard;
 
-// Shows the progress of a whole-memory transfer: a bar redrawn in place on a terminal, one
+// Shows the progress of each phase of a chip operation that moves pages ("reading",
+// "writing", "verifying", "blank check"): a bar redrawn in place on a terminal, one
 // "writing: 40%" line per tenth otherwise, nothing when silent; or, for one port of several
-// at once, its row of a ProgressBoard. The device calls Notify on the thread that runs the
-// operation, the same thread that calls Begin and End, so nothing here is shared between
-// threads (the board guards itself). The thread part of ProcessListener is never started.
+// at once, its row of a ProgressBoard. The operation calls Notify on the thread that runs it,
+// the same thread that calls End, so nothing here is shared between threads (the board
+// guards itself).
 class ProgressReporter : public ProcessListener {
  public:
   enum class Style { Bar, Lines, Silent };
@@ -20,19 +21,13 @@ class ProgressReporter : public ProcessListener {
   ProgressReporter(ProgressBoard& board, size_t row, Style style);
   ~ProgressReporter() override;
 
-  // Reports from now on under `label` ("writing"); until then notifications are ignored, so
-  // the end-of-signature report shows nothing.
-  void Begin(const std::string& label);
-  // Ends the bar's line, whether or not the transfer got to 100%.
+  // Ends the bar's line, whether or not the phase got to 100%.
   void End();
 
   void Notify(int value, int kind) override;
 
   // "writing [################........................] 40%".
   static std::string BarText(const std::string& label, int percent);
-
- protected:
-  void Execute() override {}
 
  private:
   void Show(int percent);

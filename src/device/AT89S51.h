@@ -9,4 +9,5 @@ class AT89S51 : public AT89S5X {
  public:
   explicit AT89S51(TSerial* serial, Clock& clock = SystemClock::Instance());
   uint32_t GetMemorySize() const override { return 8192; }
+  const ChipCatalog::Chip& Chip() const override;
 };

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "device/AT89S5X.h"
 #include "platform/Clock.h"
 #include "serial/TSerial.h"
+
+class AT89S5X;
 
 // What is known about each supported chip, as data: the signature it answers, its name, the
 // flash it really has, and how to make its device object. One table, so that adding a chip is

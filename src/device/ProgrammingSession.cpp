@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "device/ChipFailure.h"
 #include "platform/Exception.h"
 #include "platform/HexText.h"
 
@@ -12,8 +13,9 @@ constexpr uint8_t kProgrammingEnableEcho = 0x69;
 
 }  // namespace
 
-ProgrammingSession::ProgrammingSession(TSerial& serial, Clock& clock, uint32_t queueBytes)
-    : serial_(serial), clock_(clock) {
+ProgrammingSession::ProgrammingSession(TSerial& serial, Clock& clock, const StopSignal* stop,
+                                       uint32_t queueBytes)
+    : serial_(serial), clock_(clock), stop_(stop) {
   serial_.Open();
   try {
     if (queueBytes != 0) serial_.SetQueueSizes(queueBytes, queueBytes);
@@ -99,21 +101,14 @@ void ProgrammingSession::WriteLockBitsInstruction(uint8_t instruction) {
   }
 }
 
+// A stop is heeded before the instruction and after the chip's erase time (tERASE, 500 ms):
+// a chip whose reset is let go in the middle of its erase could be left half erased.
 void ProgrammingSession::ChipErase() {
+  constexpr uint32_t kEraseTimeMs = 500;
   Wait(1000);
   for (uint8_t byte : {0xAC, 0x80, 0x00, 0xAC}) Send(byte);
-  Wait(1000);
-}
-
-void ProgrammingSession::ReadPageChained(uint8_t page, uint8_t* into, TraceFile& trace) {
-  Exchange(0x30);
-  Exchange(page);
-  uint8_t exchange = 0x00;
-  for (uint32_t j = 0; j < kPageSize; ++j) {
-    exchange = Exchange(exchange);
-    trace.Append(exchange);
-    into[j] = exchange;
-  }
+  clock_.SleepMs(kEraseTimeMs);
+  Wait(1000 - kEraseTimeMs);
 }
 
 void ProgrammingSession::ReadPagesStreamed(const std::vector<uint8_t>& pages, uint8_t* into,
@@ -146,6 +141,18 @@ void ProgrammingSession::WritePage(uint8_t page, const uint8_t* bytes, TraceFile
     Wait(1);
     Receive();
   }
+}
+
+// Only the waits of the reset pulse, programming enable and the erase heed a stop: the 1 ms
+// and 2 ms waits belong to a byte that is on its way, and the page it is in is finished.
+void ProgrammingSession::Wait(uint32_t ms) {
+  constexpr uint32_t kLongWait = 100;
+  if (!stop_ || ms < kLongWait) return clock_.SleepMs(ms);
+  if (clock_.SleepUnlessStopped(ms, *stop_)) throw ChipFailure(ChipFailure::Kind::Stopped, {});
+}
+
+void ProgrammingSession::CheckStop() const {
+  if (stop_ && stop_->Raised()) throw ChipFailure(ChipFailure::Kind::Stopped, {});
 }
 
 void ProgrammingSession::CollectAnswers() {

@@ -8,6 +8,7 @@
 #include "image/TraceFile.h"
 #include "platform/Clock.h"
 #include "platform/IoResult.h"
+#include "platform/StopSignal.h"
 #include "serial/TSerial.h"
 
 // One stay of the target in programming mode: opening the session opens the link, pulses
@@ -21,6 +22,8 @@
 //
 // Failures throw Exception with the port's name: no answer within the read time-out, a port
 // that went away, a line that only echoes, a target that did not enter programming mode.
+// With a stop signal, the long waits (the reset pulse, programming enable, the erase) end as
+// soon as it is raised, with a ChipFailure of kind Stopped.
 class ProgrammingSession {
  public:
   // Bytes a streamed read sends ahead of their answers: enough to keep the line busy both
@@ -30,7 +33,8 @@ class ProgrammingSession {
 
   // `queueBytes`, when not 0, asks the driver for queues of that size before programming
   // starts. Throws what Open() throws, and the failures above.
-  ProgrammingSession(TSerial& serial, Clock& clock, uint32_t queueBytes = 0);
+  ProgrammingSession(TSerial& serial, Clock& clock, const StopSignal* stop = nullptr,
+                     uint32_t queueBytes = 0);
   ~ProgrammingSession();
   ProgrammingSession(const ProgrammingSession&) = delete;
   ProgrammingSession& operator=(const ProgrammingSession&) = delete;
@@ -47,9 +51,6 @@ class ProgrammingSession {
   // Chip Erase with a second's wait either side; its four answers stay owed.
   void ChipErase();
 
-  // Read Page in lock step, each data byte clocked out with the answer before it; the
-  // bytes go to `into` (256) and `trace` as they arrive.
-  void ReadPageChained(uint8_t page, uint8_t* into, TraceFile& trace);
   // Read Page for each of `pages`, the clocking bytes (00) streamed ahead of their answers;
   // page pages[i] goes to into + i x 256, and `pageDone(i)` follows each.
   void ReadPagesStreamed(const std::vector<uint8_t>& pages, uint8_t* into, TraceFile& trace,
@@ -57,6 +58,8 @@ class ProgrammingSession {
   // Write Page, 1 ms before and after each data byte, reading after each byte the oldest
   // answer owed; each byte goes to `trace` before it is sent.
   void WritePage(uint8_t page, const uint8_t* bytes, TraceFile& trace);
+  // Throws a ChipFailure of kind Stopped when the stop signal is raised.
+  void CheckStop() const;
   // Reads every answer still owed: then every byte written is known to have reached the chip.
   void CollectAnswers();
 
@@ -80,10 +83,11 @@ class ProgrammingSession {
   uint8_t Receive();
   uint8_t Exchange(uint8_t byte);
   [[noreturn]] void FailOn(const IoResult& result, Direction direction) const;
-  void Wait(uint32_t ms) { clock_.SleepMs(ms); }
+  void Wait(uint32_t ms);
 
   TSerial& serial_;
   Clock& clock_;
+  const StopSignal* stop_;
   size_t owed_ = 0;  // answers of bytes written and not yet read
   ExchangeTiming lockStepTiming_;
 };

@@ -8,6 +8,7 @@ class SystemClock : public Clock {
  public:
   static SystemClock& Instance();
   void SleepMs(uint32_t ms) override;
+  bool SleepUnlessStopped(uint32_t ms, const StopSignal& stop) override;
   void SleepUntil(std::chrono::nanoseconds deadline) override;
   std::chrono::nanoseconds Now() const override;
 };

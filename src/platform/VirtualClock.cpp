@@ -1,9 +1,17 @@
 #include "platform/VirtualClock.h"
 
+#include "platform/StopSignal.h"
+
 void VirtualClock::SleepMs(uint32_t ms) {
   std::lock_guard<std::mutex> lock(mutex_);
   now_ += std::chrono::milliseconds(ms);
   sleeps_.push_back(ms);
+}
+
+bool VirtualClock::SleepUnlessStopped(uint32_t ms, const StopSignal& stop) {
+  if (stop.Raised()) return true;
+  SleepMs(ms);
+  return stop.Raised();
 }
 
 void VirtualClock::SleepUntil(std::chrono::nanoseconds deadline) {

@@ -10,6 +10,8 @@
 class VirtualClock : public Clock {
  public:
   void SleepMs(uint32_t ms) override;
+  // Recorded like SleepMs; a raised signal ends it before any time passes.
+  bool SleepUnlessStopped(uint32_t ms, const StopSignal& stop) override;
   // Moves time to the deadline; not recorded among the sleeps, which are the protocol's waits.
   void SleepUntil(std::chrono::nanoseconds deadline) override;
   std::chrono::nanoseconds Now() const override;

@@ -4,8 +4,7 @@
 #include <QMenuBar>
 #include <QPalette>
 
-#include "device/AT89S51.h"
-#include "device/AT89S52.h"
+#include "device/ChipCatalog.h"
 #include "platform/SystemClock.h"
 #include "ui/widgets/Formatting.h"
 #include "ui/widgets/QtDialogs.h"
@@ -154,6 +153,10 @@ void TProgForm::BuildControls() {
   connect(btnLockBits, &QPushButton::clicked, this, [this] { btnLockBitsClick(btnLockBits); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
   connect(cbRwLockBits, &QCheckBox::clicked, this, [this] { cbRwLockBitsClick(cbRwLockBits); });
+  // A box that shows an unknown state takes a plain tick or none once the user clicks it.
+  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) {
+    connect(box, &QCheckBox::clicked, box, [box] { box->setTristate(false); });
+  }
 }
 
 void TProgForm::BuildMenus() {
@@ -198,14 +201,10 @@ void TProgForm::BuildMenus() {
 // once no operation runs on the old one, and only then does the old one go.
 void TProgForm::SelectDevice(int type) {
   if (itemCurrentDevice) itemCurrentDevice->setChecked(false);
-  std::unique_ptr<AT89S5X> replacement;
-  if (type == 2) {
-    replacement = std::make_unique<AT89S52>(serial.get(), clock);
-    itemCurrentDevice = ItemAT89S52;
-  } else {
-    replacement = std::make_unique<AT89S51>(serial.get(), clock);
-    itemCurrentDevice = ItemAT89S51;
-  }
+  const bool second = type == 2;
+  std::unique_ptr<AT89S5X> replacement =
+      ChipCatalog::Chips()[second ? 1 : 0].create(serial.get(), clock);
+  itemCurrentDevice = second ? ItemAT89S52 : ItemAT89S51;
   itemCurrentDevice->setChecked(true);
   if (!worker) {
     worker = std::make_unique<AT89S5xRunnable>(replacement.get(), &messageTarget);
@@ -239,6 +238,7 @@ void TProgForm::BuildChipMenu() {
 void TProgForm::EnableControls(bool on) {
   itemFile->menuAction()->setEnabled(on);
   itemDevice->menuAction()->setEnabled(on);
+  port1->menuAction()->setEnabled(on);
   btnProgram->setEnabled(on);
   btnRead->setEnabled(on);
   btnReadSig->setEnabled(on);
@@ -246,8 +246,7 @@ void TProgForm::EnableControls(bool on) {
   itemChip->menuAction()->setEnabled(on);
 }
 
-void TProgForm::ShowSignature() {
-  int32_t s = worker->GetSignature();
+void TProgForm::ShowSignature(int32_t s) {
   Edit1->setText(QString::fromStdString(IntToHex(s & 0xFF, 2)));
   Edit2->setText(QString::fromStdString(IntToHex((s >> 8) & 0xFF, 2)));
   Edit3->setText(QString::fromStdString(IntToHex((s >> 16) & 0xFF, 2)));
@@ -261,32 +260,10 @@ bool TProgForm::event(QEvent* event) {
     case AT89S5xRunnable::WM_PROGRESS:
       WMProgress(message);
       return true;
-    case AT89S5xRunnable::WM_REQUEST_FAILED:
-      WMRequestFailed(message);
-      return true;
     case AT89S5xRunnable::WM_REQUEST_DONE:
       WMRequestDone(message);
       return true;
     default:
       return QMainWindow::event(event);
-  }
-}
-
-// The device's finish does not bring the controls back: the worker is still at the request
-// then. They come back with its done message (WMRequestDone).
-void TProgForm::WMProgress(const WindowMessage& message) {
-  const int value = static_cast<int>(message.WParam());
-  switch (message.LParam()) {
-    case ProcessListener::NOTIFY_PROGRESS:
-      CGauge1->SetProgress(value);
-      break;
-    case ProcessListener::NOTIFY_SIGNATURE:
-      ShowSignature();
-      break;
-    case ProcessListener::NOTIFY_IMAGE_READY:
-      itemSave->setEnabled(true);
-      break;
-    default:
-      break;
   }
 }

@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "device/AT89S5X.h"
+#include "device/ChipFailure.h"
 #include "image/Buffer.h"
 #include "serial/TSerial.h"
 #include "sim/SimPortResolver.h"
@@ -27,16 +29,19 @@
 #include "ui/widgets/WindowMessage.h"
 #include "worker/AT89S5xRunnable.h"
 
-// The programmer's window. It owns the link, the current device, the worker that runs the
-// long operations and the image loaded from a file; the worker reports back through posted
-// window messages, handled here on the window's thread. Lock-bit operations run on this
-// thread and hold it for their two seconds.
+// The programmer's window. It owns the link, the current device, the worker that runs every
+// chip operation and the image loaded from a file; the worker reports back through posted
+// window messages, handled here on the window's thread, which never waits for the port.
 //
-// One operation at a time: from the click that starts it until the worker's last message for
-// it, the controls that could replace the device, use the link or change the image are
-// disabled, and their handlers refuse (a shortcut reaches an action in a disabled menu); the
-// "Test" button stays enabled and says why it does nothing. The port menu stays live and
-// applies to the next opening. Nothing the user does makes this thread wait for the worker.
+// One operation at a time: from the click that starts it until the worker's result, the
+// controls that could replace the device, change the port, use the link or change the image
+// are disabled, and their handlers refuse (a shortcut reaches an action in a disabled menu);
+// the "Test" button stays enabled and says why it does nothing. So an operation keeps the
+// port and the device it started with to its end.
+//
+// The chip is checked as the command line checks it: a signature that names another chip
+// than the chosen device stops the operation before anything is changed, and the window
+// offers to switch the device and go on.
 class TProgForm : public QMainWindow {
  public:
   explicit TProgForm(QWidget* owner = nullptr);
@@ -46,11 +51,9 @@ class TProgForm : public QMainWindow {
   void SelectDevice(int type);
   void LoadImageFile(const std::string& path);
   void EnableControls(bool on);
-  void ShowSignature();
+  void ShowSignature(int32_t word);
   void WMProgress(const WindowMessage& message);
-  // A request failed on the worker: its text in a box.
-  void WMRequestFailed(const WindowMessage& message);
-  // The worker is through with a request: the operation goes on to its next step or ends.
+  // The worker is through with a request: its result is shown and the operation ends.
   void WMRequestDone(const WindowMessage& message);
   void ParseCommandLine();
   int ClassifyOption(const std::string& argument) const;
@@ -77,10 +80,8 @@ class TProgForm : public QMainWindow {
   const TSerial& Serial() const { return *serial; }
   SimPortResolver& Resolver() { return resolver; }
   int DevicesCreated() const { return devicesCreated; }
-  // The device of the system's list the link opens, or empty for the COM names.
-  std::string ChosenSystemPort() const { return portOpener.Device(); }
   // An operation started and not yet over.
-  bool Busy() const { return running.kind != Operation::None; }
+  bool Busy() const { return running.has_value(); }
   // How much the design positions were enlarged for the platform's font (1: not at all).
   double LayoutScale() const { return layoutScale; }
 
@@ -91,16 +92,13 @@ class TProgForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  enum class Operation { None, Write, Read, Signature, Verify, Erase, BlankCheck };
-  // The operation in progress, from its click to the worker's last message.
+  using Operation = ChipRequest::Operation;
+  using Result = AT89S5xRunnable::Result;
+  // The operation in progress, from its click to the worker's result.
   struct Running {
-    Operation kind = Operation::None;
+    ChipRequest request;
     std::chrono::nanoseconds startedAt{0};
-    bool verifyAfterWrite = false;
-    // What the chip must hold after the read (Verify, Blank check, Write with verify).
-    std::shared_ptr<const Buffer> expected;
-    std::string expectedName;
-    uint32_t compareLength = 0;
+    std::string imageName;  // Write, Verify: the file the image came from
   };
 
   void BuildControls();
@@ -110,28 +108,31 @@ class TProgForm : public QMainWindow {
   // "help" / "about isp89": the version, the same as the package's.
   void BuildHelpMenu();
   void RefreshSystemPorts();
-  void RunLockBitOperation();
   // Handlers that start or change something call this first: true, with a note in the status
   // bar, while an operation runs.
   bool RefusedWhileBusy();
-  bool FitsChip(const Buffer& source);
-  uint32_t FlashSize() const;
+  // Write and Verify need an image: false, with a box that says to open one, when none is.
+  bool HasImage(const char* operation);
   std::string ChipName() const;
-  void Begin(Operation kind);
-  void Compare(Running& operation);
+  // Hands `request` to the worker, with the controls taken away until its result.
+  void Start(ChipRequest request);
   void Finish(const std::string& summary);
+  // What a finished operation did (TProgFormResults.cpp).
+  std::string Succeeded(const Result& result);
+  std::string Failed(const Result& result);
+  std::string Summary(const Result& result) const;
+  // The signature named another chip than the chosen one: true when the user switched the
+  // device and the operation was started again on it.
+  bool SwitchedDevice(const ChipFailure& failure, const Result& result);
+  void ShowLockBits(const Result& result);
   // "the write"; Sentence() gives "The write".
   static std::string Label(Operation kind);
   static std::string Sentence(Operation kind);
   // "36.2 s"; Elapsed() since the operation began.
   static std::string Seconds(std::chrono::nanoseconds duration);
   std::string Elapsed() const;
-  std::string SuccessSummary() const;
   std::string WithPort(const std::string& failure) const;
   void ShowNote(const std::string& text);
-  // Runs a handler's body; a failure that leaves it is shown in a box.
-  template <typename Body>
-  void Guarded(Body body);
 
   Clock& clock;
   std::unique_ptr<UserDialogs> ownDialogs;
@@ -181,11 +182,13 @@ class TProgForm : public QMainWindow {
   QAction* itemCurrentDevice = nullptr;
   std::unique_ptr<TSerial> serial;
   std::unique_ptr<Buffer> image;
+  // What "save" writes: the image of the last completed read or write.
+  std::shared_ptr<const Buffer> transferred;
   std::unique_ptr<AT89S5X> device;
   std::unique_ptr<AT89S5xRunnable> worker;
   QAction* itemCurrentPort = nullptr;
   int devicesCreated = 0;
   std::string imageName;  // the file the image came from
-  Running running;
+  std::optional<Running> running;
   bool stopRequested = false;  // the user chose to stop the operation and close
 };

@@ -1,8 +1,4 @@
 // The window's handlers: requests to the worker, lock bits, files, and the menu choices.
-#include <QApplication>
-#include <QCursor>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -16,84 +12,53 @@ namespace {
 const char* const kOpenFilter = "bin (*.bin);;Intel HEX (*.hex *.ihx *.ihex *.h86);;All files (*)";
 const char* const kSaveFilter = "bin file (*.bin);;Intel HEX (*.hex)";
 
-// The wait cursor for as long as the window's thread is held by the device.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 }  // namespace
 
-// No exception may leave a handler into the toolkit's event loop: it is shown instead.
-template <typename Body>
-void TProgForm::Guarded(Body body) {
-  try {
-    body();
-  } catch (const std::exception& error) {
-    dialogs.ShowMessage(WithPort(error.what()));
-  }
-}
-
 void TProgForm::btnProgramClick(QObject*) {
-  if (RefusedWhileBusy() || !image || !FitsChip(*image)) return;
-  Begin(Operation::Write);
-  running.verifyAfterWrite = itemVerifyAfterWrite->isChecked();
-  if (running.verifyAfterWrite) {
-    running.expected = std::make_shared<const Buffer>(*image);
-    running.expectedName = imageName;
-    running.compareLength = FlashSize();
-  }
-  worker->RequestWrite(*image);
+  if (RefusedWhileBusy() || !HasImage("write")) return;
+  ChipRequest request(Operation::Write);
+  request.image = std::make_shared<const Buffer>(*image);
+  request.check =
+      itemVerifyAfterWrite->isChecked() ? ChipRequest::Check::Changed : ChipRequest::Check::None;
+  Start(request);
 }
 
 void TProgForm::btnReadClick(QObject*) {
   if (RefusedWhileBusy()) return;
-  Begin(Operation::Read);
-  worker->RequestRead();
+  Start(ChipRequest(Operation::Read));
 }
 
 // "Test" stays enabled through an operation; clicked meanwhile, it says why it does nothing.
 void TProgForm::Button1Click(QObject*) {
   if (RefusedWhileBusy()) return;
-  Begin(Operation::Read);
-  worker->RequestRead();
+  Start(ChipRequest(Operation::Read));
 }
 
 // The fields show "-" until the new bytes are there, and again when the read fails.
 void TProgForm::btnReadSigClick(QObject*) {
   if (RefusedWhileBusy()) return;
   for (QLineEdit* edit : {Edit1, Edit2, Edit3}) edit->setText("-");
-  Begin(Operation::Signature);
-  worker->RequestSignature();
+  Start(ChipRequest(Operation::Signature));
 }
 
 void TProgForm::itemVerifyClick(QObject*) {
-  if (RefusedWhileBusy()) return;
-  if (!image) return ShowNote("No image to verify against: open one first (file, open)");
-  if (!FitsChip(*image)) return;
-  Begin(Operation::Verify);
-  running.expected = std::make_shared<const Buffer>(*image);
-  running.expectedName = imageName;
-  running.compareLength = FlashSize();
-  worker->RequestRead();
+  if (RefusedWhileBusy() || !HasImage("verify")) return;
+  ChipRequest request(Operation::Verify);
+  request.image = std::make_shared<const Buffer>(*image);
+  Start(request);
 }
 
+// The erase alone; "Blank check" reads the chip afterwards for those who want to see it.
 void TProgForm::itemEraseClick(QObject*) {
   if (RefusedWhileBusy()) return;
-  Begin(Operation::Erase);
-  worker->RequestErase();
+  ChipRequest request(Operation::Erase);
+  request.check = ChipRequest::Check::None;
+  Start(request);
 }
 
 void TProgForm::itemBlankCheckClick(QObject*) {
   if (RefusedWhileBusy()) return;
-  Begin(Operation::BlankCheck);
-  running.expected = std::make_shared<const Buffer>(device->GetMemorySize());
-  running.expectedName = "erased";
-  running.compareLength = FlashSize();
-  worker->RequestRead();
+  Start(ChipRequest(Operation::BlankCheck));
 }
 
 void TProgForm::cbRwLockBitsClick(QObject* sender) {
@@ -102,42 +67,18 @@ void TProgForm::cbRwLockBitsClick(QObject* sender) {
   btnLockBits->setText(writing ? "Write Lock Bits" : "Read Lock Bits");
 }
 
+// Writing programs every bit whose box is ticked (LB1, LB2, LB3: lock modes 2 to 4), then
+// reads them back; a box whose state is unknown asks for nothing.
 void TProgForm::btnLockBitsClick(QObject*) {
   if (RefusedWhileBusy()) return;
-  Guarded([this] { RunLockBitOperation(); });
-  // The device held this thread for about two seconds; draw what changed meanwhile.
-  repaint();
-}
-
-void TProgForm::RunLockBitOperation() {
-  const bool writing = cbRwLockBits->isChecked();
-  StatusBar->showMessage(writing ? "Writing the lock bits..." : "Reading the lock bits...");
-  StatusBar->repaint();
-  BusyCursor busy;
-  struct ClearHint {
-    TStatusBar* bar;
-    ~ClearHint() {
-      if (bar) bar->clearMessage();
-    }
-  } clearHint{StatusBar};
-  const auto startedAt = clock.Now();
-  const auto took = [&] { return " in " + Seconds(clock.Now() - startedAt); };
-  if (writing) {
-    unsigned char flags = 0;
-    if (CheckBox1->isChecked()) flags += 1;
-    if (CheckBox2->isChecked()) flags += 2;
-    device->WriteLockBits(flags);
-    clearHint.bar = nullptr;  // the result replaces the hint
-    std::string bits = std::string(flags & 1 ? " LB1" : "") + (flags & 2 ? " LB2" : "");
-    return ShowNote((bits.empty() ? "Programmed no lock bit" : "Programmed" + bits) + took());
+  if (!cbRwLockBits->isChecked()) return Start(ChipRequest(Operation::ReadLockBits));
+  ChipRequest request(Operation::WriteLockBits);
+  unsigned bit = 1;
+  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) {
+    if (box->checkState() == Qt::Checked) request.lockMode |= bit;
+    bit <<= 1;
   }
-  const int8_t bits = device->ReadLockBits();
-  CheckBox1->setChecked(bits & 0x01);
-  CheckBox2->setChecked(bits & 0x02);
-  CheckBox3->setChecked(bits & 0x04);
-  clearHint.bar = nullptr;
-  ShowNote("Read the lock bits: LB1=" + std::to_string(bits & 1) + " LB2=" +
-           std::to_string((bits >> 1) & 1) + " LB3=" + std::to_string((bits >> 2) & 1) + took());
+  Start(request);
 }
 
 void TProgForm::itemOpenClick(QObject*) {
@@ -147,15 +88,15 @@ void TProgForm::itemOpenClick(QObject*) {
 }
 
 void TProgForm::itemSaveClick(QObject*) {
-  if (RefusedWhileBusy()) return;
-  Guarded([this] {
-    std::string path;
-    if (!dialogs.SaveFile(kSaveFilter, "bin", path)) return;
-    std::shared_ptr<const Buffer> saved = worker->GetImage();
-    if (!saved) return;
-    ImageFile::Save(path, *saved);
-    ShowNote("Saved " + std::to_string(saved->Size()) + " bytes to " + path);
-  });
+  if (RefusedWhileBusy() || !transferred) return;
+  std::string path;
+  if (!dialogs.SaveFile(kSaveFilter, "bin", path)) return;
+  try {
+    ImageFile::Save(path, *transferred);
+    ShowNote("Saved " + std::to_string(transferred->Size()) + " bytes to " + path);
+  } catch (const std::exception& error) {
+    dialogs.ShowMessage(error.what());
+  }
 }
 
 // Refused while an operation runs on the device; the marks stay as they were.

@@ -74,9 +74,10 @@ void TProgForm::RefreshSystemPorts() {
   }
 }
 
-// The link takes the new number from its next opening, also while the worker runs.
+// The link takes the new number from its next opening; refused while an operation runs.
 void TProgForm::menuItemClick(QObject* sender) {
   auto* clicked = static_cast<QAction*>(sender);
+  if (RefusedWhileBusy()) return clicked->setChecked(clicked == itemCurrentPort);
   if (itemCurrentPort) itemCurrentPort->setChecked(false);
   clicked->setChecked(true);
   itemCurrentPort = clicked;
@@ -87,6 +88,7 @@ void TProgForm::menuItemClick(QObject* sender) {
 // From the next opening the link opens this device, whatever COM number it holds.
 void TProgForm::systemPortClick(QObject* sender) {
   auto* clicked = static_cast<QAction*>(sender);
+  if (RefusedWhileBusy()) return clicked->setChecked(clicked == itemCurrentPort);
   if (itemCurrentPort) itemCurrentPort->setChecked(false);
   clicked->setChecked(true);
   itemCurrentPort = clicked;

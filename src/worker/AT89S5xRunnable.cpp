@@ -1,28 +1,9 @@
 #include "worker/AT89S5xRunnable.h"
 
-#include <exception>
-
 #include "platform/Exception.h"
 
-namespace {
-
-const char* RequestName(AT89S5xRunnable::Request request) {
-  switch (request) {
-    case AT89S5xRunnable::REQUEST_READ:
-      return "Reading the code memory";
-    case AT89S5xRunnable::REQUEST_WRITE:
-      return "Writing the code memory";
-    case AT89S5xRunnable::REQUEST_ERASE:
-      return "Erasing the chip";
-    default:
-      return "Reading the signature";
-  }
-}
-
-}  // namespace
-
 AT89S5xRunnable::AT89S5xRunnable(AT89S5X* device, MessageTarget* form)
-    : ProcessListener(true), form(form), device(device) {
+    : TThread(true), form(form), device(device) {
   if (device) device->SetListener(this);
 }
 
@@ -31,28 +12,11 @@ AT89S5xRunnable::~AT89S5xRunnable() {
   WaitFor();
 }
 
-void AT89S5xRunnable::RequestRead() {
-  readRequested.fetch_add(1);
-  Resume();
-}
-
-void AT89S5xRunnable::RequestWrite(const Buffer& newImage) {
-  auto copy = std::make_shared<const Buffer>(newImage);
+void AT89S5xRunnable::Request(const ChipRequest& request) {
   {
-    std::lock_guard<std::mutex> lock(resultMutex);
-    image = std::move(copy);
+    std::lock_guard<std::mutex> lock(queueMutex);
+    pending.push_back(request);
   }
-  writeRequested.fetch_add(1);
-  Resume();
-}
-
-void AT89S5xRunnable::RequestSignature() {
-  signatureRequested.fetch_add(1);
-  Resume();
-}
-
-void AT89S5xRunnable::RequestErase() {
-  eraseRequested.fetch_add(1);
   Resume();
 }
 
@@ -61,17 +25,12 @@ void AT89S5xRunnable::Stop() {
   Resume();
 }
 
-std::shared_ptr<const Buffer> AT89S5xRunnable::GetImage() const {
-  std::lock_guard<std::mutex> lock(resultMutex);
-  return image;
-}
-
-std::string AT89S5xRunnable::TakeFailure() {
-  std::lock_guard<std::mutex> lock(resultMutex);
-  if (failures.empty()) return {};
-  std::string text = std::move(failures.front());
-  failures.pop_front();
-  return text;
+std::optional<AT89S5xRunnable::Result> AT89S5xRunnable::TakeResult() {
+  std::lock_guard<std::mutex> lock(queueMutex);
+  if (results.empty()) return std::nullopt;
+  Result result = std::move(results.front());
+  results.pop_front();
+  return result;
 }
 
 void AT89S5xRunnable::SetDevice(AT89S5X* newDevice) {
@@ -82,73 +41,40 @@ void AT89S5xRunnable::SetDevice(AT89S5X* newDevice) {
 
 void AT89S5xRunnable::Notify(int value, int kind) { PostMessageA(form, WM_PROGRESS, value, kind); }
 
-void AT89S5xRunnable::ReportFailure(Request request, const std::string& text) {
-  {
-    std::lock_guard<std::mutex> lock(resultMutex);
-    failures.push_back(std::string(RequestName(request)) + " failed:\n" + text);
-  }
-  PostMessageA(form, WM_REQUEST_FAILED, request, 0);
+std::optional<ChipRequest> AT89S5xRunnable::NextRequest() {
+  std::lock_guard<std::mutex> lock(queueMutex);
+  if (pending.empty()) return std::nullopt;
+  ChipRequest request = std::move(pending.front());
+  pending.pop_front();
+  return request;
 }
 
-// The requests counted before the operation are taken back after it, whatever its outcome;
-// those that came meanwhile stay for the next pass.
-template <typename Operation, typename Succeeded>
-void AT89S5xRunnable::Serve(std::atomic<uint32_t>& requested, Request request, Operation operation,
-                            Succeeded succeeded) {
-  const uint32_t taken = requested.load();
-  if (taken == 0) return;
-  std::string failure;
+void AT89S5xRunnable::Serve(const ChipRequest& request) {
+  Result result{request, {}, nullptr};
   try {
     std::lock_guard<std::mutex> lock(deviceMutex);
     if (!device) throw Exception("no device is selected");
-    operation(*device);
-  } catch (const std::exception& error) {
-    failure = error.what();
-    if (failure.empty()) failure = "unknown error";
+    device->Run(request, result.outcome);
   } catch (...) {
-    failure = "unknown error";
+    result.failure = std::current_exception();
   }
-  requested.fetch_sub(taken);
-  if (failure.empty()) {
-    succeeded();
-  } else {
-    ReportFailure(request, failure);
+  const bool succeeded = !result.failure;
+  {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    results.push_back(std::move(result));
   }
-  PostMessageA(form, WM_REQUEST_DONE, request, failure.empty() ? 1 : 0);
+  PostMessageA(form, WM_REQUEST_DONE, static_cast<int>(request.operation), succeeded ? 1 : 0);
 }
 
+// A Resume() that came while a request was served is latched, so Suspend() returns at once
+// and the loop looks at the queue again; a Stop() ends the loop after the request in progress.
 void AT89S5xRunnable::Execute() {
-  const auto transferred = [this] {
-    Notify(100, NOTIFY_PROGRESS);
-    Notify(100, NOTIFY_IMAGE_READY);
-  };
   while (running.load()) {
-    Serve(
-        readRequested, REQUEST_READ,
-        [this](AT89S5X& chip) {
-          chip.ReadMemory();
-          auto copy = std::make_shared<const Buffer>(*chip.GetReadImage());
-          std::lock_guard<std::mutex> lock(resultMutex);
-          image = std::move(copy);
-        },
-        transferred);
-    Serve(
-        writeRequested, REQUEST_WRITE,
-        [this](AT89S5X& chip) {
-          std::shared_ptr<const Buffer> source = GetImage();
-          if (!source) throw Exception("there is no image to write");
-          chip.WriteMemory(*source);
-        },
-        transferred);
-    Serve(
-        signatureRequested, REQUEST_SIGNATURE,
-        [this](AT89S5X& chip) { signature.store(chip.ReadSignature()); },
-        [this] { Notify(0, NOTIFY_SIGNATURE); });
-    Serve(
-        eraseRequested, REQUEST_ERASE, [](AT89S5X& chip) { chip.Erase(); },
-        [this] { Notify(100, NOTIFY_PROGRESS); });
-    // A Resume() that came during the pass is latched, so this returns at once and the next
-    // pass serves what arrived; a Stop() that came during it ends the loop.
+    while (running.load()) {
+      std::optional<ChipRequest> request = NextRequest();
+      if (!request) break;
+      Serve(*request);
+    }
     if (running.load()) Suspend();
   }
 }

@@ -6,13 +6,13 @@
 
 namespace {
 
-// What the device reports during a whole-memory transfer: 0, 3, ... 96 after each page, then
-// completion.
-void Transfer(ProgressReporter& progress) {
-  for (int page = 0; page < 32; ++page) {
-    progress.Notify(static_cast<int>(page * (100.0f / 32)), ProcessListener::NOTIFY_PROGRESS);
+// What a chip operation reports for a phase of 32 pages: its start, 0, then 3, 6 ... 100.
+void Transfer(ProgressReporter& progress, ProcessListener::Phase phase) {
+  progress.Notify(phase, ProcessListener::NOTIFY_PHASE);
+  progress.Notify(0, ProcessListener::NOTIFY_PROGRESS);
+  for (int page = 1; page <= 32; ++page) {
+    progress.Notify(page * 100 / 32, ProcessListener::NOTIFY_PROGRESS);
   }
-  progress.Notify(100, ProcessListener::NOTIFY_FINISHED);
 }
 
 }  // namespace
@@ -20,9 +20,9 @@ void Transfer(ProgressReporter& progress) {
 TEST(ProgressReporter, LinesShowEachTenthOnce) {
   std::ostringstream out;
   ProgressReporter progress(out, ProgressReporter::Style::Lines);
-  progress.Notify(100, ProcessListener::NOTIFY_PROGRESS);  // a signature read: not shown
-  progress.Begin("reading");
-  Transfer(progress);
+  progress.Notify(100, ProcessListener::NOTIFY_PROGRESS);  // before any phase: not shown
+  Transfer(progress, ProcessListener::PHASE_ERASING);   // no pages: not shown
+  Transfer(progress, ProcessListener::PHASE_READING);
   progress.End();
   EXPECT_EQ(
       "reading: 0%\nreading: 12%\nreading: 21%\nreading: 31%\nreading: 40%\nreading: 50%\n"
@@ -34,7 +34,7 @@ TEST(ProgressReporter, BarIsRedrawnInPlaceAndItsLineEndedEvenWhenCutShort) {
   std::ostringstream out;
   {
     ProgressReporter progress(out, ProgressReporter::Style::Bar);
-    progress.Begin("writing");
+    progress.Notify(ProcessListener::PHASE_WRITING, ProcessListener::NOTIFY_PHASE);
     progress.Notify(0, ProcessListener::NOTIFY_PROGRESS);
     progress.Notify(50, ProcessListener::NOTIFY_PROGRESS);
   }
@@ -46,8 +46,7 @@ TEST(ProgressReporter, BarIsRedrawnInPlaceAndItsLineEndedEvenWhenCutShort) {
 TEST(ProgressReporter, SilentShowsNothing) {
   std::ostringstream out;
   ProgressReporter progress(out, ProgressReporter::Style::Silent);
-  progress.Begin("writing");
-  Transfer(progress);
+  Transfer(progress, ProcessListener::PHASE_WRITING);
   progress.End();
   EXPECT_EQ("", out.str());
 }

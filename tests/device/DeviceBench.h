@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/AT89S52.h"
+#include "device/ChipOperations.h"
 #include "device/ProcessListener.h"
 #include "platform/Exception.h"
 #include "platform/VirtualClock.h"
@@ -26,12 +27,9 @@ class RecordingListener : public ProcessListener {
     bool linkOpen;
   };
 
-  explicit RecordingListener(const TSerial& serial) : ProcessListener(true), serial_(serial) {}
+  explicit RecordingListener(const TSerial& serial) : serial_(serial) {}
   void Notify(int value, int kind) override { notes.push_back({value, kind, serial_.IsOpen()}); }
   std::vector<Note> notes;
-
- protected:
-  void Execute() override {}
 
  private:
   const TSerial& serial_;
@@ -74,6 +72,16 @@ inline std::string RenderWire(const std::vector<SimEvent>& events) {
   return text;
 }
 
+// The flash as an image, and an image as bytes.
+inline std::vector<uint8_t> Bytes(const Buffer& image) {
+  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+}
+inline std::shared_ptr<const Buffer> ImageOf(const std::vector<uint8_t>& bytes) {
+  auto image = std::make_shared<Buffer>(static_cast<uint32_t>(bytes.size()));
+  std::copy(bytes.begin(), bytes.end(), image->Data());
+  return image;
+}
+
 // The message of the Exception that `operation` throws, or "no failure".
 inline std::string FailureOf(const std::function<void()>& operation) {
   try {
@@ -90,14 +98,28 @@ inline std::string EnableOnWire() { return "rts+ rts- @600 rts+ @600 AC 53 00 69
 // With line options, the line keeps time (see SimLine); by default bytes cross at once.
 struct DeviceBench {
   VirtualClock clock;
-  std::shared_ptr<SimChip> chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock);
+  std::shared_ptr<SimChip> chip;
   SimOpener opener;
   TSerial serial{1, opener};
   AT89S52 device{&serial, clock};
   RecordingListener listener{serial};
 
-  explicit DeviceBench(SimLine::Options line = {}) : opener(chip, clock, line) {
+  explicit DeviceBench(SimLine::Options line = {}, SimChip::Model model = SimChip::Model::AT89S52)
+      : chip(std::make_shared<SimChip>(model, clock)), opener(chip, clock, line) {
     device.SetListener(&listener);
   }
   std::string Wire() const { return RenderWire(chip->Events()); }
+  // Runs the request in a session of its own, with no chip chosen unless the request names
+  // one: the outcome, and the failure's message or "" when it succeeded.
+  ChipOutcome Run(const ChipRequest& request, std::string* failure = nullptr) {
+    ChipOutcome outcome;
+    try {
+      ProgrammingSession session(serial, clock, &stop);
+      ChipOperations(session, &listener, outcome).Run(request);
+    } catch (const std::exception& error) {
+      if (failure) *failure = error.what();
+    }
+    return outcome;
+  }
+  StopSignal stop;
 };

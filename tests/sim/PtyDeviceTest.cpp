@@ -16,8 +16,6 @@ namespace {
 
 class RecordingListener : public ProcessListener {
  public:
-  RecordingListener() : ProcessListener(true) {}
-  ~RecordingListener() override { WaitFor(); }
   void Notify(int value, int kind) override {
     std::lock_guard<std::mutex> lock(mutex_);
     notes_.emplace_back(value, kind);
@@ -26,9 +24,6 @@ class RecordingListener : public ProcessListener {
     std::lock_guard<std::mutex> lock(mutex_);
     return notes_;
   }
-
- protected:
-  void Execute() override {}
 
  private:
   std::mutex mutex_;  // guards notes_
@@ -41,6 +36,12 @@ class PtyDeviceTest : public testing::Test {
       : link_(4, options), device_(&link_.Serial(), SystemClock::Instance()) {
     device_.SetListener(&listener_);
     device_.SetTraceFiles(false);
+  }
+
+  ChipOutcome Run(ChipRequest::Operation operation) {
+    ChipOutcome outcome;
+    device_.Run(ChipRequest(operation), outcome);
+    return outcome;
   }
 
   PtyLink link_;
@@ -59,15 +60,14 @@ class PacedPtyDeviceTest : public PtyDeviceTest {
 };
 
 TEST_F(PtyDeviceTest, ReadSignatureGives1E5206) {
-  EXPECT_EQ(device_.ReadSignature(), 0x0006521E);
+  EXPECT_EQ(Run(ChipRequest::Operation::Signature).signature, 0x0006521E);
   EXPECT_FALSE(link_.Serial().IsOpen());
-  EXPECT_EQ(listener_.Notes(),
-            (std::vector<std::pair<int, int>>{{100, ProcessListener::NOTIFY_PROGRESS}}));
+  EXPECT_TRUE(listener_.Notes().empty()) << "no pages, no progress";
 }
 
 TEST_F(PacedPtyDeviceTest, ReadLockBitsAtTheLineSpeed) {
   link_.Chip().SetLockBits(SimChip::kLB1 | SimChip::kLB2);
-  EXPECT_EQ(device_.ReadLockBits(), SimChip::kLB1 | SimChip::kLB2);
+  EXPECT_EQ(Run(ChipRequest::Operation::ReadLockBits).lockBits, SimChip::kLB1 | SimChip::kLB2);
   EXPECT_FALSE(link_.Serial().IsOpen());
 }
 
@@ -76,7 +76,7 @@ TEST_F(PtyDeviceTest, ASilentChipMakesTheOperationFailWithinASecond) {
   link_.Chip().SetSilenceAfter(6);
   std::string message;
   try {
-    device_.ReadSignature();
+    Run(ChipRequest::Operation::Signature);
   } catch (const Exception& e) {
     message = e.Message();
   }

@@ -17,34 +17,26 @@
 // worker is made by each test, so it can be made and destroyed at chosen moments.
 struct WorkerBench {
   using Message = MessageLog::Message;
+  using Operation = ChipRequest::Operation;
   static constexpr unsigned kProgress = AT89S5xRunnable::WM_PROGRESS;
-  static constexpr unsigned kFailed = AT89S5xRunnable::WM_REQUEST_FAILED;
   static constexpr unsigned kDone = AT89S5xRunnable::WM_REQUEST_DONE;
-  using Request = AT89S5xRunnable::Request;
-  static constexpr size_t kTransferCount = 36;
-  static constexpr size_t kSignatureCount = 3;
+  // A whole read of the AT89S51's 16 pages: its phase, 0, 16 steps, and the result.
+  static constexpr size_t kReadCount = 1 + 1 + 16 + 1;
 
   WorkerBench() { device.SetTraceFiles(false); }
 
-  // The 36 messages of a whole-memory read or write.
-  static std::vector<Message> TransferMessages(Request request = AT89S5xRunnable::REQUEST_READ) {
-    std::vector<Message> expected;
-    for (int page = 0; page < 32; ++page) {
-      expected.push_back({kProgress, static_cast<int>(page * (100.0f / 32)), 0});
+  static std::vector<Message> ReadMessages() {
+    std::vector<Message> expected = {
+        {kProgress, ProcessListener::PHASE_READING, ProcessListener::NOTIFY_PHASE},
+        {kProgress, 0, ProcessListener::NOTIFY_PROGRESS}};
+    for (int page = 1; page <= 16; ++page) {
+      expected.push_back({kProgress, page * 100 / 16, ProcessListener::NOTIFY_PROGRESS});
     }
-    expected.push_back({kProgress, 100, ProcessListener::NOTIFY_FINISHED});
-    expected.push_back({kProgress, 100, ProcessListener::NOTIFY_PROGRESS});
-    expected.push_back({kProgress, 100, ProcessListener::NOTIFY_IMAGE_READY});
-    expected.push_back({kDone, request, 1});
+    expected.push_back(Done(Operation::Read));
     return expected;
   }
-  static std::vector<Message> SignatureMessages() {
-    return {{kProgress, 100, ProcessListener::NOTIFY_PROGRESS},
-            {kProgress, 0, ProcessListener::NOTIFY_SIGNATURE},
-            {kDone, AT89S5xRunnable::REQUEST_SIGNATURE, 1}};
-  }
-  static std::vector<Message> FailureMessages(Request request) {
-    return {{kFailed, request, 0}, {kDone, request, 0}};
+  static Message Done(Operation operation, bool succeeded = true) {
+    return {kDone, static_cast<int>(operation), succeeded ? 1 : 0};
   }
   static std::vector<Message> Joined(std::vector<std::vector<Message>> parts) {
     std::vector<Message> all;
@@ -52,10 +44,12 @@ struct WorkerBench {
     return all;
   }
 
-  static Buffer Pattern(uint8_t seed) {
-    Buffer image(8192);
-    for (uint32_t i = 0; i < image.Size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + seed);
-    return image;
+  // 4 KB of data, mirrored in the upper half as the AT89S51 reads it back.
+  static std::vector<uint8_t> Pattern(uint8_t seed) {
+    std::vector<uint8_t> bytes(8192);
+    for (uint32_t i = 0; i < bytes.size(); ++i)
+      bytes[i] = static_cast<uint8_t>((i % 4096) * 7 + seed);
+    return bytes;
   }
   static std::vector<uint8_t> Bytes(const Buffer& image) {
     return {image.Data(), image.Data() + image.Size()};

@@ -1,101 +1,81 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "device/ChipFailure.h"
 #include "worker/WorkerBench.h"
 
 namespace {
 
 class WorkerRequests : public ::testing::Test, public WorkerBench {};
 
-TEST_F(WorkerRequests, FirstReadStartsTheThreadAndPostsTheTransferMessagesInOrder) {
-  Buffer content = Pattern(3);
-  chip->SetFlash(Bytes(content));
+TEST_F(WorkerRequests, TheFirstRequestStartsTheThreadAndItsResultFollowsItsProgress) {
+  chip->SetFlash(Pattern(3));
   AT89S5xRunnable worker(&device, &log);
-  worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(kTransferCount));
-  worker.Stop();
-  EXPECT_EQ(log.Messages(), TransferMessages());
-  ASSERT_NE(worker.GetImage(), nullptr);
-  EXPECT_EQ(Bytes(*worker.GetImage()), Bytes(content));
+  worker.Request(ChipRequest(Operation::Read));
+  ASSERT_TRUE(log.WaitForCount(kReadCount));
+  EXPECT_EQ(log.Messages(), ReadMessages());
+  std::optional<AT89S5xRunnable::Result> result = worker.TakeResult();
+  ASSERT_TRUE(result && result->outcome.image);
+  EXPECT_FALSE(result->failure);
+  EXPECT_EQ(Bytes(*result->outcome.image), Pattern(3));
+  EXPECT_FALSE(worker.TakeResult()) << "each result is taken once";
 }
 
-TEST_F(WorkerRequests, SignatureIsStoredBeforeItsMessageWhichCarriesZero) {
+// Requests made while one runs wait their turn, in the order made, each with its result.
+TEST_F(WorkerRequests, RequestsAreServedOneAtATimeInTheOrderMade) {
   AT89S5xRunnable worker(&device, &log);
-  worker.RequestSignature();
-  ASSERT_TRUE(log.WaitForCount(kSignatureCount));
-  EXPECT_EQ(log.Messages(), SignatureMessages());
-  EXPECT_EQ(worker.GetSignature(), 0x06511E);
-}
-
-TEST_F(WorkerRequests, OnePassServesReadThenSignatureWhenBothWait) {
-  AT89S5xRunnable worker(&device, &log);
-  log.HoldAt(1);  // the worker is inside a first signature read
-  worker.RequestSignature();
+  log.HoldAt(5);  // inside the read
+  worker.Request(ChipRequest(Operation::Read));
   ASSERT_TRUE(log.WaitUntilHeld());
-  worker.RequestSignature();
-  worker.RequestRead();
+  worker.Request(ChipRequest(Operation::Signature));
+  worker.Request(ChipRequest(Operation::ReadLockBits));
   log.Release();
-  ASSERT_TRUE(log.WaitForCount(2 * kSignatureCount + kTransferCount));
-  EXPECT_EQ(log.Messages(), Joined({SignatureMessages(), TransferMessages(), SignatureMessages()}));
+  ASSERT_TRUE(log.WaitForCount(kReadCount + 2));
+  EXPECT_EQ(log.Messages(),
+            Joined({ReadMessages(), {Done(Operation::Signature), Done(Operation::ReadLockBits)}}));
+  EXPECT_EQ(worker.TakeResult()->request.operation, Operation::Read);
+  EXPECT_EQ(worker.TakeResult()->outcome.signature, 0x06511E);
+  EXPECT_EQ(worker.TakeResult()->outcome.lockBits, 0);
 }
 
-TEST_F(WorkerRequests, ARequestMadeWhileItsKindRunsIsServedAgain) {
+// A failure is a result like any other: the worker goes on with the next request.
+TEST_F(WorkerRequests, AFailureIsReportedAndTheNextRequestIsServed) {
+  chip->SetSilenceAfter(0);
   AT89S5xRunnable worker(&device, &log);
-  log.HoldAt(10);
-  worker.RequestRead();
-  ASSERT_TRUE(log.WaitUntilHeld());
-  worker.RequestRead();
-  log.Release();
-  ASSERT_TRUE(log.WaitForCount(2 * kTransferCount));
-  EXPECT_EQ(log.Messages(), Joined({TransferMessages(), TransferMessages()}));
+  worker.Request(ChipRequest(Operation::Signature));
+  ASSERT_TRUE(log.WaitForCount(1));
+  EXPECT_EQ(log.Messages(), std::vector<Message>{Done(Operation::Signature, false)});
+  std::optional<AT89S5xRunnable::Result> failed = worker.TakeResult();
+  ASSERT_TRUE(failed && failed->failure);
+  try {
+    std::rethrow_exception(failed->failure);
+  } catch (const std::exception& error) {
+    EXPECT_NE(std::string(error.what()).find("did not answer"), std::string::npos);
+  }
+
+  chip->SetSilenceAfter(std::numeric_limits<uint64_t>::max());
+  worker.Request(ChipRequest(Operation::Signature));
+  ASSERT_TRUE(log.WaitForCount(2));
+  EXPECT_FALSE(worker.TakeResult()->failure);
 }
 
-TEST_F(WorkerRequests, GetImageFollowsTheLastWriteRequestAndTheLastRead) {
-  Buffer onChip = Pattern(1);
-  chip->SetFlash(Bytes(onChip));
-  AT89S5xRunnable worker(&device, &log);
-  EXPECT_EQ(worker.GetImage(), nullptr);
-
-  log.HoldAt(1);
-  Buffer toWrite = Pattern(9);
-  worker.RequestWrite(toWrite);
-  // The write has not run yet, yet the request's image is what a save would write.
-  EXPECT_EQ(Bytes(*worker.GetImage()), Bytes(toWrite));
-  ASSERT_TRUE(log.WaitUntilHeld());
-  toWrite[0] = 0x00;  // the caller's image may change: the worker writes its own copy
-  log.Release();
-  ASSERT_TRUE(log.WaitForCount(kTransferCount));
-  EXPECT_EQ(log.Messages(), TransferMessages(AT89S5xRunnable::REQUEST_WRITE));
-  EXPECT_EQ(chip->Flash(), Bytes(Pattern(9)));
-
-  chip->SetFlash(Bytes(onChip));
-  worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(2 * kTransferCount));
-  EXPECT_EQ(Bytes(*worker.GetImage()), Bytes(onChip));
-}
-
-TEST_F(WorkerRequests, TheReadImageOutlivesTheDeviceItCameFrom) {
-  Buffer onChip = Pattern(5);
-  chip->SetFlash(Bytes(onChip));
-  auto first = std::make_unique<AT89S51>(&serial, clock);
-  first->SetTraceFiles(false);
-  AT89S5xRunnable worker(first.get(), &log);
-  worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(kTransferCount));
-  auto second = std::make_unique<AT89S51>(&serial, clock);
-  worker.SetDevice(second.get());
-  first.reset();
-  EXPECT_EQ(Bytes(*worker.GetImage()), Bytes(onChip));
-}
-
+// The device's chip is the one checked: an AT89S52 behind the port fails the AT89S51's write
+// before anything is written, and SetDevice moves the next request to the other device.
 TEST_F(WorkerRequests, SetDeviceMovesLaterOperationsToTheNewDevice) {
   setenv("ISP89_COM2", "sim:AT89S52", 1);
   TSerial otherLink(2, resolver);
   AT89S51 other(&otherLink, clock);
   AT89S5xRunnable worker(&device, &log);
   worker.SetDevice(&other);
-  worker.RequestSignature();
-  ASSERT_TRUE(log.WaitForCount(kSignatureCount));
-  EXPECT_EQ(worker.GetSignature(), 0x06521E);
+  ChipRequest write(Operation::Write);
+  write.image = std::make_shared<const Buffer>(8192);
+  worker.Request(write);
+  ASSERT_TRUE(log.WaitForCount(1));
+  std::optional<AT89S5xRunnable::Result> result = worker.TakeResult();
+  ASSERT_TRUE(result && result->failure);
+  EXPECT_THROW(std::rethrow_exception(result->failure), ChipFailure);
+  EXPECT_EQ(result->outcome.found, ChipCatalog::FindByName("AT89S52"));
   EXPECT_TRUE(chip->WrittenBytes().empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "device/ChipFailure.h"
 #include "worker/WorkerBench.h"
 
 namespace {
@@ -24,47 +25,45 @@ TEST_F(WorkerStop, DestroyingAWorkerThatNeverRanReturns) {
   EXPECT_TRUE(chip->Events().empty());
 }
 
-TEST_F(WorkerStop, StopDuringAWriteLetsTheWriteFinishWithAllItsMessages) {
-  Buffer image = Pattern(4);
+// Stop() lets the operation in progress end as it would, and serves nothing after it.
+TEST_F(WorkerStop, StopDuringAnOperationLetsItFinishAndServesNothingMore) {
   {
     AT89S5xRunnable worker(&device, &log);
     log.HoldAt(5);
-    worker.RequestWrite(image);
+    worker.Request(ChipRequest(Operation::Read));
     ASSERT_TRUE(log.WaitUntilHeld());
     worker.Stop();
-    EXPECT_FALSE(worker.IsRunning());  // at once, while the write still runs
-    // The pass still makes its remaining checks, so this is served after the write.
-    worker.RequestSignature();
+    EXPECT_FALSE(worker.IsRunning());  // at once, while the read still runs
+    worker.Request(ChipRequest(Operation::Signature));
     log.Release();
-  }  // returns once the pass is over and the thread has ended
-  EXPECT_EQ(log.Messages(),
-            Joined({TransferMessages(AT89S5xRunnable::REQUEST_WRITE), SignatureMessages()}));
-  EXPECT_EQ(chip->Flash(), Bytes(image));
+  }  // returns once the read is over and the thread has ended
+  EXPECT_EQ(log.Messages(), ReadMessages());
 }
 
-// The device's stop flag ends a read between two pages, and the worker reports that as a
-// failure: no finish, no image; once the flag is cleared the next read runs whole.
-TEST_F(WorkerStop, AStoppedReadEndsAtThePageBoundaryAsAFailure) {
+// The device's stop request ends a read at the next page, as a failure of kind Stopped; once
+// it is cleared the next read runs whole.
+TEST_F(WorkerStop, AStoppedReadEndsAtThePageBoundary) {
   AT89S5xRunnable worker(&device, &log);
-  log.HoldAt(5);  // the progress after the fifth page
-  worker.RequestRead();
+  log.HoldAt(5);  // the progress after the third page
+  worker.Request(ChipRequest(Operation::Read));
   ASSERT_TRUE(log.WaitUntilHeld());
   device.RequestStop();
   log.Release();
-  ASSERT_TRUE(log.WaitForCount(5 + 2));
-  std::vector<Message> messages = log.Messages();
-  EXPECT_EQ(std::vector<Message>(messages.begin() + 5, messages.end()),
-            FailureMessages(AT89S5xRunnable::REQUEST_READ));
-  std::string failure = worker.TakeFailure();
-  EXPECT_NE(failure.find("stopped by the user after 5 of 32 pages; nothing was read"),
-            std::string::npos)
-      << failure;
-  EXPECT_EQ(chip->WrittenBytes().size(), 4u + 5 * 258);  // enable, five page reads
-  EXPECT_EQ(worker.GetImage(), nullptr);
+  ASSERT_TRUE(log.WaitForCount(6));
+  EXPECT_EQ(log.Messages().back(), Done(Operation::Read, false));
+  std::optional<AT89S5xRunnable::Result> result = worker.TakeResult();
+  ASSERT_TRUE(result && result->failure);
+  try {
+    std::rethrow_exception(result->failure);
+  } catch (const ChipFailure& failure) {
+    EXPECT_EQ(failure.What(), ChipFailure::Kind::Stopped);
+  }
+  EXPECT_FALSE(result->outcome.image);
 
   device.ClearStop();
-  worker.RequestRead();
-  ASSERT_TRUE(log.WaitForCount(7 + kTransferCount));
+  worker.Request(ChipRequest(Operation::Read));
+  ASSERT_TRUE(log.WaitForCount(6 + kReadCount));
+  EXPECT_TRUE(worker.TakeResult()->outcome.image);
 }
 
 // Each round makes requests and stops at moments that fall at different points of the
@@ -77,10 +76,10 @@ TEST_F(WorkerStop, NoRequestAndNoStopIsLostUnderARaceOfRequestsAndStops) {
     AT89S5xRunnable worker(&device, &roundLog);
     for (int request = 0; request < round % 4; ++request) {
       size_t before = roundLog.Count();
-      worker.RequestSignature();
-      ASSERT_TRUE(roundLog.WaitForCount(before + kSignatureCount)) << "round " << round;
+      worker.Request(ChipRequest(Operation::Signature));
+      ASSERT_TRUE(roundLog.WaitForCount(before + 1)) << "round " << round;
     }
-    if (round % 3 == 0) worker.RequestSignature();
+    if (round % 3 == 0) worker.Request(ChipRequest(Operation::Signature));
     if (round % 5 == 0) std::this_thread::yield();
     worker.Stop();
   }
@@ -89,11 +88,10 @@ TEST_F(WorkerStop, NoRequestAndNoStopIsLostUnderARaceOfRequestsAndStops) {
 TEST_F(WorkerStop, EveryRequestOfAFastStreamIsAnswered) {
   AT89S5xRunnable worker(&device, &log);
   for (int request = 1; request <= 500; ++request) {
-    worker.RequestSignature();
-    ASSERT_TRUE(log.WaitForCount(kSignatureCount * static_cast<size_t>(request)))
-        << "request " << request;
+    worker.Request(ChipRequest(Operation::Signature));
+    ASSERT_TRUE(log.WaitForCount(static_cast<size_t>(request))) << "request " << request;
   }
-  EXPECT_EQ(log.Count(), 500 * kSignatureCount);
+  EXPECT_EQ(log.Count(), 500u);
 }
 
 }  // namespace

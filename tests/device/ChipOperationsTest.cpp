@@ -1,0 +1,454 @@
+// The chip operations of both front ends against the simulated adapter and chip, on virtual
+// time: the bytes on the wire and their waits, the guards around each operation, progress,
+// stopping, and what the link's failures leave behind.
+
+#include "device/ChipOperations.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "device/AT89S51.h"
+#include "device/DeviceBench.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using Operation = ChipRequest::Operation;
+using Check = ChipRequest::Check;
+using Kind = ChipFailure::Kind;
+
+const char* const kSignatureOnWire = " 28 00 00 00 28 01 00 00 28 02 00 00";
+
+std::vector<uint8_t> Pattern(uint32_t dataBytes = 8192) {
+  std::vector<uint8_t> bytes(8192, 0xFF);
+  for (uint32_t i = 0; i < dataBytes; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  return bytes;
+}
+
+std::string PageReads(unsigned pages) {
+  std::string text;
+  for (unsigned page = 0; page < pages; ++page) {
+    char head[8];
+    std::snprintf(head, sizeof head, " 30 %02X", page);
+    text += head;
+    for (int j = 0; j < 256; ++j) text += " 00";
+  }
+  return text;
+}
+
+ChipRequest Request(Operation operation, Check check = Check::Changed,
+                    std::shared_ptr<const Buffer> image = nullptr, unsigned lockMode = 0) {
+  ChipRequest request(operation);
+  request.check = check;
+  request.image = std::move(image);
+  request.lockMode = lockMode;
+  return request;
+}
+
+// The failure, or nullopt when the request succeeded.
+std::optional<ChipFailure> FailureIn(DeviceBench& bench, const ChipRequest& request,
+                                     ChipOutcome& outcome) {
+  try {
+    ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
+    ChipOperations(session, &bench.listener, outcome).Run(request);
+  } catch (const ChipFailure& failure) {
+    return failure;
+  }
+  return std::nullopt;
+}
+
+std::optional<Kind> KindOf(DeviceBench& bench, const ChipRequest& request, ChipOutcome& outcome) {
+  std::optional<ChipFailure> failure = FailureIn(bench, request, outcome);
+  return failure ? std::optional<Kind>(failure->What()) : std::nullopt;
+}
+
+// After the reset, Programming Enable and the signature: the instructions, their waits, and
+// the lock bits they leave. A lock-bit write programs one bit an instruction, LB1 first, with
+// 2 ms between bytes, then reads them back; Chip Erase waits a second either side, heeding a
+// stop only outside the chip's 500 ms erase time.
+TEST(ChipOperationsWire, ShortOperations) {
+  const struct {
+    ChipRequest request;
+    std::string wire;
+    std::vector<uint32_t> waits;  // after the three of the reset and enable
+    uint8_t lockBits;
+  } cases[] = {
+      {Request(Operation::Signature), "", {}, 0},
+      {Request(Operation::ReadLockBits), " 24 00 00 00", {}, 0},
+      {Request(Operation::WriteLockBits, Check::Changed, nullptr, 0),
+       " AC @4 E0 @4 00 @4 00 @2 24 00 00 00", std::vector<uint32_t>(7, 2), 0},
+      {Request(Operation::WriteLockBits, Check::Changed, nullptr, 5),
+       " AC @4 E1 @4 00 @4 00 @2 AC @4 E3 @4 00 @4 00 @2 24 00 00 00", std::vector<uint32_t>(14, 2),
+       5},
+      {Request(Operation::WriteLockBits, Check::None, nullptr, 2), " AC @4 E2 @4 00 @4 00",
+       std::vector<uint32_t>(7, 2), 2},
+      {Request(Operation::Erase, Check::None), " @1000 AC 80 00 AC", {1000, 500, 500}, 0},
+  };
+  for (const auto& c : cases) {
+    DeviceBench bench;
+    ChipOutcome outcome = bench.Run(c.request);
+    const int which = static_cast<int>(c.request.operation);
+    EXPECT_EQ(bench.Wire(), EnableOnWire() + kSignatureOnWire + c.wire) << which;
+    std::vector<uint32_t> waits = {600, 600, 600};
+    waits.insert(waits.end(), c.waits.begin(), c.waits.end());
+    EXPECT_EQ(bench.clock.Sleeps(), waits) << which;
+    EXPECT_EQ(bench.chip->LockBits(), c.lockBits) << which;
+    EXPECT_EQ(outcome.found, ChipCatalog::FindByName("AT89S52")) << which;
+    EXPECT_FALSE(bench.serial.IsOpen()) << which;
+  }
+}
+
+// Reads stream their clocking bytes (00) whatever the answers, after a look at the lock bits;
+// on the 4 KB AT89S51 only its own 16 pages are read and the upper half mirrors them.
+TEST(ChipOperationsWire, ReadStreamsTheChipsOwnPages) {
+  for (SimChip::Model model : {SimChip::Model::AT89S52, SimChip::Model::AT89S51}) {
+    DeviceBench bench({}, model);
+    bench.chip->SetFlash(Pattern());
+    ChipOutcome outcome = bench.Run(Request(Operation::Read));
+    const bool small = model == SimChip::Model::AT89S51;
+    EXPECT_EQ(bench.Wire(),
+              EnableOnWire() + kSignatureOnWire + " 24 00 00 00" + PageReads(small ? 16 : 32));
+    ASSERT_TRUE(outcome.image);
+    std::vector<uint8_t> expected = Pattern();
+    if (small) std::copy_n(expected.begin(), 4096, expected.begin() + 4096);
+    EXPECT_EQ(Bytes(*outcome.image), expected);
+  }
+}
+
+// The erase leaves every page FF, so a write sends only the pages that hold data, then reads
+// back what was asked: nothing, those pages, or the whole flash.
+TEST(ChipOperationsWire, WriteSendsOnlyPagesWithDataAndReadsBackAsAsked) {
+  const struct {
+    Check check;
+    int verified;
+    unsigned pagesReadBack;
+  } cases[] = {
+      {Check::None, ChipOutcome::kNotDone, 0}, {Check::Changed, 2, 2}, {Check::Whole, 32, 32}};
+  for (const auto& c : cases) {
+    DeviceBench bench;
+    bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
+    const std::vector<uint8_t> image = Pattern(2 * 256);
+    ChipOutcome outcome = bench.Run(Request(Operation::Write, c.check, ImageOf(image)));
+    EXPECT_EQ(bench.chip->Flash(), image);
+    EXPECT_EQ(outcome.pagesWritten, 2);
+    EXPECT_EQ(outcome.pagesVerified, c.verified);
+    EXPECT_TRUE(outcome.erased);
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), 4 + 12 + 4 + 2 * 258 + c.pagesReadBack * 258);
+  }
+}
+
+TEST(ChipOperationsProgress, EachPhaseIsAnnouncedAndCountsItsPagesToAHundred) {
+  DeviceBench bench;
+  bench.Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
+  std::vector<std::pair<int, int>> notes;
+  for (const auto& note : bench.listener.notes) notes.push_back({note.kind, note.value});
+  using L = ProcessListener;
+  const std::vector<std::pair<int, int>> expected = {{L::NOTIFY_PHASE, L::PHASE_ERASING},
+                                                     {L::NOTIFY_PROGRESS, 0},
+                                                     {L::NOTIFY_PHASE, L::PHASE_WRITING},
+                                                     {L::NOTIFY_PROGRESS, 0},
+                                                     {L::NOTIFY_PROGRESS, 25},
+                                                     {L::NOTIFY_PROGRESS, 50},
+                                                     {L::NOTIFY_PROGRESS, 75},
+                                                     {L::NOTIFY_PROGRESS, 100},
+                                                     {L::NOTIFY_PHASE, L::PHASE_VERIFYING},
+                                                     {L::NOTIFY_PROGRESS, 0},
+                                                     {L::NOTIFY_PROGRESS, 25},
+                                                     {L::NOTIFY_PROGRESS, 50},
+                                                     {L::NOTIFY_PROGRESS, 75},
+                                                     {L::NOTIFY_PROGRESS, 100}};
+  EXPECT_EQ(notes, expected);
+}
+
+// Each guard stops the operation before the chip is changed or read, unless forced.
+TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
+  const std::vector<uint8_t> data = Pattern(256);
+  const struct {
+    const char* name;
+    ChipRequest request;
+    const char* chosen;
+    uint8_t lockBits;
+    bool hidesSignature;
+    std::optional<Kind> failure;
+    bool flashChanged;
+  } cases[] = {
+      {"another chip", Request(Operation::Write, Check::Changed, ImageOf(data)), "AT89S51", 0,
+       false, Kind::OtherChip, false},
+      {"read-protected read", Request(Operation::Read), nullptr, SimChip::kLB2, false,
+       Kind::ReadProtected, false},
+      {"mismatch", Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr, 0, false,
+       Kind::Mismatch, false},
+      {"not blank", Request(Operation::BlankCheck), nullptr, 0, false, Kind::Mismatch, false},
+      {"hidden signature, write", Request(Operation::Write, Check::Changed, ImageOf(data)), nullptr,
+       SimChip::kLB1 | SimChip::kLB2, true, std::nullopt, true},
+      {"hidden signature, read", Request(Operation::Read), nullptr, SimChip::kLB2, true,
+       Kind::UnknownChip, false},
+  };
+  for (const auto& c : cases) {
+    DeviceBench bench;
+    bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
+    bench.chip->SetLockBits(c.lockBits);
+    bench.chip->SetSignatureHiddenWhenLocked(c.hidesSignature);
+    ChipRequest request = c.request;
+    if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
+    ChipOutcome outcome;
+    EXPECT_EQ(KindOf(bench, request, outcome), c.failure) << c.name;
+    EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
+    EXPECT_EQ(outcome.erasedFirst, c.hidesSignature && c.request.operation == Operation::Write)
+        << c.name;
+  }
+}
+
+// The AT89S51 ignores A12: data at 1000 would land on 0000.
+TEST(ChipOperationsGuards, AnImageThatWouldFoldOntoTheSmallerChipIsRefused) {
+  DeviceBench bench({}, SimChip::Model::AT89S51);
+  std::vector<uint8_t> folding(8192, 0xFF);
+  folding[0x1000] = 0x12;
+  ChipOutcome outcome;
+  std::optional<ChipFailure> failure =
+      FailureIn(bench, Request(Operation::Write, Check::Changed, ImageOf(folding)), outcome);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->What(), Kind::ImageFolds);
+  EXPECT_EQ(failure->Of().foldingAddress, 0x1000u);
+  EXPECT_FALSE(outcome.erased);
+  EXPECT_EQ(bench.chip->Flash(), std::vector<uint8_t>(8192, 0xFF));
+}
+
+// The window's device checks the signature against its own chip.
+TEST(ChipOperationsGuards, TheDeviceChoosesItsOwnChip) {
+  DeviceBench bench({}, SimChip::Model::AT89S51);
+  ChipOutcome outcome;
+  EXPECT_THROW(bench.device.Run(Request(Operation::Erase), outcome), ChipFailure);
+  EXPECT_EQ(outcome.found, ChipCatalog::FindByName("AT89S51"));
+  EXPECT_FALSE(outcome.erased);
+}
+
+TEST(ChipOperationsGuards, ForceGoesOnAndSaysSo) {
+  DeviceBench bench;
+  bench.chip->SetLockBits(SimChip::kLB2);
+  ChipRequest request = Request(Operation::Read);
+  request.chosen = ChipCatalog::FindByName("AT89S51");
+  request.force = true;
+  ChipOutcome outcome = bench.Run(request);
+  EXPECT_TRUE(outcome.forcedPastSignature);
+  EXPECT_TRUE(outcome.forcedPastProtection);
+  EXPECT_EQ(outcome.chip, request.chosen);
+  ASSERT_TRUE(outcome.image);
+}
+
+TEST(ChipOperationsGuards, AMismatchNamesTheFirstDifferenceAndTheCount) {
+  DeviceBench bench;
+  std::vector<uint8_t> flash = Pattern();
+  bench.chip->SetFlash(flash);
+  std::vector<uint8_t> image = flash;
+  image[0x0123] ^= 0xFF;
+  image[0x1F00] ^= 0x01;
+  ChipOutcome outcome;
+  std::optional<ChipFailure> failure =
+      FailureIn(bench, Request(Operation::Verify, Check::Changed, ImageOf(image)), outcome);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->Of().difference.count, 2u);
+  EXPECT_EQ(failure->Of().difference.first, 0x0123u);
+  EXPECT_EQ(failure->Of().difference.actual, flash[0x0123]);
+  EXPECT_EQ(failure->Of().compared, 8192u);
+}
+
+// A stop ends the operation at once in a long wait, or at the next page; the outcome says how
+// far it got.
+TEST(ChipOperationsStop, AtTheNextPageOrInTheLongWaits) {
+  const struct {
+    size_t atNote;  // the stop is raised when this notification arrives
+    bool erased;
+    int pagesWritten;
+    size_t bytesSent;
+  } cases[] = {
+      {0, true, ChipOutcome::kNotDone, 4 + 12},  // in the second before the erase instruction
+      {4, true, 1, 4 + 12 + 4 + 258},            // after the first page
+  };
+  for (const auto& c : cases) {
+    struct Stopping : RecordingListener {
+      Stopping(DeviceBench& bench, size_t at)
+          : RecordingListener(bench.serial), bench(bench), at(at) {}
+      void Notify(int value, int kind) override {
+        if (notes.size() == at) bench.stop.Raise();
+        RecordingListener::Notify(value, kind);
+      }
+      DeviceBench& bench;
+      size_t at;
+    };
+    DeviceBench bench;
+    Stopping listener(bench, c.atNote);
+    ChipOutcome outcome;
+    try {
+      ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
+      ChipOperations(session, &listener, outcome)
+          .Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
+      ADD_FAILURE() << "not stopped";
+    } catch (const ChipFailure& failure) {
+      EXPECT_EQ(failure.What(), Kind::Stopped);
+    }
+    EXPECT_EQ(outcome.erased, c.erased);
+    EXPECT_EQ(outcome.pagesWritten, c.pagesWritten);
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), c.bytesSent);
+    EXPECT_FALSE(bench.serial.IsOpen());
+  }
+}
+
+// A stop raised before the operation ends it in the reset pulse: nothing reaches the chip.
+TEST(ChipOperationsStop, RaisedBeforeItSendsNothing) {
+  DeviceBench bench;
+  bench.device.RequestStop();
+  ChipOutcome outcome;
+  EXPECT_THROW(bench.device.Run(Request(Operation::Read), outcome), ChipFailure);
+  EXPECT_TRUE(bench.chip->WrittenBytes().empty());
+  bench.device.ClearStop();
+  bench.device.Run(Request(Operation::Read), outcome);
+  EXPECT_TRUE(outcome.image);
+}
+
+// An adapter with nothing behind it: every byte is answered with 00.
+class DeadTargetOpener : public PortOpener {
+ public:
+  explicit DeadTargetOpener(Clock& clock) : clock_(clock) {}
+  std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
+    struct Port : SimCommPort {
+      using SimCommPort::SimCommPort;
+      IoResult ReadByte(uint8_t* destination) override {
+        *destination = 0x00;
+        return IoResult::Moved();
+      }
+    };
+    auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock_);
+    return std::make_unique<Port>(std::make_shared<SimLine>(chip, SimLine::Options()), clock_);
+  }
+
+ private:
+  Clock& clock_;
+};
+
+class RefusingOpener : public PortOpener {
+ public:
+  std::unique_ptr<CommPort> Open(const std::string&, std::string& failure) override {
+    failure = "/dev/ttyS4: No such file or directory";
+    return nullptr;
+  }
+};
+
+// Every way the link fails ends the operation with what happened, the port closed.
+TEST(ChipOperationsLink, FailuresSayWhatHappenedAndLeaveThePortClosed) {
+  const Operation operations[] = {Operation::Signature, Operation::ReadLockBits, Operation::Read,
+                                  Operation::Erase, Operation::WriteLockBits};
+  for (Operation operation : operations) {
+    DeviceBench bench;
+    bench.chip->SetSilenceAfter(0);
+    std::string failure;
+    bench.Run(Request(operation), &failure);
+    EXPECT_THAT(failure, HasSubstr("COM1: the programmer did not answer"));
+    EXPECT_FALSE(bench.serial.IsOpen());
+  }
+  VirtualClock clock;
+  DeadTargetOpener dead(clock);
+  RefusingOpener refusing;
+  for (PortOpener* opener :
+       {static_cast<PortOpener*>(&dead), static_cast<PortOpener*>(&refusing)}) {
+    TSerial serial(5, *opener);
+    AT89S52 device(&serial, clock);
+    const std::string failure = FailureOf([&] {
+      ChipOutcome outcome;
+      device.Run(Request(Operation::Read), outcome);
+    });
+    EXPECT_THAT(failure,
+                HasSubstr(opener == &dead
+                              ? "the target did not enter programming mode (expected 69, got 00)"
+                              : "/dev/ttyS4: No such file or directory"));
+    EXPECT_FALSE(serial.IsOpen());
+  }
+}
+
+// After the second page the adapter is pulled out, or noise garbles an answer: each says
+// what happened, and neither is taken for a silent adapter.
+TEST(ChipOperationsLink, AnAdapterPulledOutOrANoisyLineIsNotASilentOne) {
+  const struct {
+    void (SimLine::*fault)();
+    const char* failure;
+  } cases[] = {
+      {&SimLine::Unplug, "COM1: the port went away (USB adapter unplugged?): Input/output error"},
+      {&SimLine::Noise,
+       "COM1: a byte was garbled or lost on the line (framing error); check the cable and its "
+       "connectors, keep it away from noise, and try again"},
+  };
+  SimLine::Options line;
+  line.baudRate = 4800;
+  for (const auto& c : cases) {
+    struct Faulting : ProcessListener {
+      explicit Faulting(std::function<void()> fault) : fault(std::move(fault)) {}
+      void Notify(int value, int kind) override {
+        if (kind == NOTIFY_PROGRESS && value > 0 && ++pages == 2) fault();
+      }
+      std::function<void()> fault;
+      int pages = 0;
+    };
+    DeviceBench bench(line);
+    Faulting listener([&] { (bench.opener.Line().*c.fault)(); });
+    std::string failure;
+    try {
+      ProgrammingSession session(bench.serial, bench.clock);
+      ChipOutcome outcome;
+      ChipOperations(session, &listener, outcome).Run(Request(Operation::Read));
+    } catch (const Exception& error) {
+      failure = error.what();
+    }
+    EXPECT_EQ(failure, c.failure);
+    EXPECT_FALSE(bench.serial.IsOpen());
+  }
+}
+
+// A write leaves its last answers on their way when it closes the port: the read that follows
+// must neither take those answers for its own nor cut the last page short with its reset.
+TEST(ChipOperationsLink, AWriteIsReadBackWholeRightAfterItAtLineSpeed) {
+  for (int latencyMs : {0, 16}) {
+    SimLine::Options line;
+    line.baudRate = 4800;
+    line.latency = std::chrono::milliseconds(latencyMs);
+    DeviceBench bench(line);
+    const std::vector<uint8_t> image = Pattern();
+    bench.Run(Request(Operation::Write, Check::None, ImageOf(image)));
+    ChipOutcome outcome = bench.Run(Request(Operation::Read));
+    ASSERT_TRUE(outcome.image) << latencyMs;
+    EXPECT_EQ(Bytes(*outcome.image), image) << "latency " << latencyMs;
+  }
+}
+
+TEST(ChipOperationsTrace, TransfersLeaveTheirBytesUnlessSwitchedOff) {
+  for (bool traced : {true, false}) {
+    ScratchFolder folder;
+    DeviceBench bench;
+    const std::vector<uint8_t> image = Pattern();
+    ChipRequest write = Request(Operation::Write, Check::None, ImageOf(image));
+    ChipRequest read = Request(Operation::Read);
+    write.traceFiles = read.traceFiles = traced;
+    bench.Run(write);
+    bench.Run(read);
+    if (!traced) {
+      EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+      continue;
+    }
+    EXPECT_EQ(ScratchFolder::Read("writed_memory.bin"), image);
+    EXPECT_EQ(ScratchFolder::Read("readed_memory.bin"), image);
+  }
+}
+
+// A trace that cannot be created costs only the trace.
+TEST(ChipOperationsTrace, ATraceThatCannotBeCreatedDoesNotStopTheRead) {
+  ScratchFolder folder;
+  std::filesystem::create_directory("readed_memory.bin");
+  DeviceBench bench;
+  ChipRequest read = Request(Operation::Read);
+  read.traceFiles = true;
+  EXPECT_TRUE(bench.Run(read).image);
+}
+
+}  // namespace
