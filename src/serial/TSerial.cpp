@@ -18,10 +18,11 @@ std::string TSerial::DeviceName() const {
 
 void TSerial::Open() {
   if (open_) return;
-  std::string name = DeviceName();
-  std::string failure;
+  const std::string name = DeviceName();
+  // The opener may tell more of where the name led; what it does not, the link knows.
+  PortOpenFailure failure = PortOpenFailure::Of(name);
   handle_ = opener_.Open(name, failure);
-  if (!handle_) throw PortOpenError(name, failure);
+  if (!handle_) throw PortOpenError(failure);
   openedName_ = name;
   // open_ is set last, but the setters below must reach the driver already.
   open_ = true;
@@ -40,9 +41,10 @@ void TSerial::Open() {
   SetReadTimeout(readConstant_);
   if (stateRefused_) {
     Close();
-    throw PortOpenError(name, name + ": the driver refused the line settings (" +
-                                  std::to_string(baudRate_) +
-                                  " baud, 8 data bits, no parity, 1 stop bit)");
+    failure.cause = PortOpenFailure::Cause::SettingsRefused;
+    failure.reason = "the driver refused the line settings (" + std::to_string(baudRate_) +
+                     " baud, 8 data bits, no parity, 1 stop bit)";
+    throw PortOpenError(failure);
   }
 }
 

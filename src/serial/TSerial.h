@@ -34,9 +34,9 @@ class TSerial {
   // The name the link is open on, or was last open on.
   const std::string& OpenedName() const { return openedName_; }
 
-  // Opens and configures the port; does nothing when it is open. Throws PortOpenError:
-  // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why; also
-  // when the driver refuses the line settings (the port is closed again).
+  // Opens and configures the port; does nothing when it is open. Throws PortOpenError with
+  // the name, where it led and why; also when the driver refuses the line settings (the port
+  // is closed again).
   void Open();
   // Lets the bytes written leave the port, then closes it.
   void Close();

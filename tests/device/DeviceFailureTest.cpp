@@ -29,7 +29,7 @@ class DeadTargetPort : public SimCommPort {
 class DeadTargetOpener : public PortOpener {
  public:
   explicit DeadTargetOpener(Clock& clock) : clock_(clock) {}
-  std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     return std::make_unique<DeadTargetPort>(
         std::make_shared<SimChip>(SimChip::Model::AT89S52, clock_), clock_);
   }
@@ -40,8 +40,10 @@ class DeadTargetOpener : public PortOpener {
 
 class RefusingOpener : public PortOpener {
  public:
-  std::unique_ptr<CommPort> Open(const std::string&, std::string& failure) override {
-    failure = "/dev/ttyS4: No such file or directory";
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure& failure) override {
+    failure.cause = PortOpenFailure::Cause::NoDevice;
+    failure.device = "/dev/ttyS4";
+    failure.reason = "No such file or directory";
     ++attempts;
     return nullptr;
   }
@@ -131,7 +133,7 @@ TEST(PortFailure, FailedOpenSendsNothingAndLeavesAnEmptyTrace) {
   RecordingListener listener(serial);
   device.SetListener(&listener);
   std::string message = MessageOf([&] { device.ReadMemory(); });
-  EXPECT_EQ(message, "Sériový port COM5 nelze otevřít\n/dev/ttyS4: No such file or directory");
+  EXPECT_EQ(message, "cannot open COM5 (/dev/ttyS4): No such file or directory");
   EXPECT_TRUE(listener.notes.empty());
   EXPECT_TRUE(std::filesystem::exists("readed_memory.bin"));
   EXPECT_EQ(std::filesystem::file_size("readed_memory.bin"), 0u);

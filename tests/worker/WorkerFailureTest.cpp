@@ -38,7 +38,7 @@ TEST_F(WorkerFailure, APortThatCannotOpenFailsEachRequestWithTheLinkMessage) {
   ASSERT_TRUE(log.WaitForCount(4));
   EXPECT_EQ(log.Messages(), Joined({FailureMessages(AT89S5xRunnable::REQUEST_SIGNATURE),
                                     FailureMessages(AT89S5xRunnable::REQUEST_WRITE)}));
-  EXPECT_NE(worker.TakeFailure().find("COM7 nelze"), std::string::npos);
+  EXPECT_NE(worker.TakeFailure().find("cannot open COM7"), std::string::npos);
   EXPECT_NE(worker.TakeFailure().find("Writing the code memory failed"), std::string::npos);
 }
 
