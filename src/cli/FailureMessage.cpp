@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cli/CliError.h"
+#include "cli/PortFailureLine.h"
 #include "platform/ControlEscapes.h"
 #include "serial/PortOpenError.h"
 
@@ -19,7 +20,7 @@ std::string OneLine(std::string message) {
 std::string FailureMessage::Of(const std::exception& failure) {
   std::string text;
   if (auto* open = dynamic_cast<const PortOpenError*>(&failure)) {
-    text = open->Failure();
+    text = PortFailureLine(open->Failure());
   } else if (dynamic_cast<const std::bad_alloc*>(&failure)) {
     text = "out of memory";
   } else {

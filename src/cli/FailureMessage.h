@@ -4,8 +4,8 @@
 #include <string>
 
 // How a failure reads on the command line: one line, in English, control characters escaped,
-// naming the port as the user gave it (a port that cannot be opened is told by its English
-// line alone, without the window's Czech one); and the exit status it ends with.
+// naming the port as the user gave it (a port that cannot be opened is told with the
+// command line's advice, PortFailureLine); and the exit status it ends with.
 class FailureMessage {
  public:
   static std::string Of(const std::exception& failure);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,16 +19,10 @@ class Buffer {
   const uint8_t* Data() const { return data_.data(); }
 
   uint32_t Size() const { return static_cast<uint32_t>(data_.size()); }
-  // How many bytes the last LoadFrom() read; bytes beyond keep what they held.
-  uint32_t Count() const { return count_; }
-
-  // Reads up to maxBytes (at most Size()) from the open binary stream into the image's start.
-  void LoadFrom(FILE* file, uint32_t maxBytes);
   // Saves all Size() bytes; an existing file is replaced whole or left as it was.
   // Throws Exception naming the path and the reason.
   void SaveTo(const std::string& path) const;
 
  private:
   std::vector<uint8_t> data_;
-  uint32_t count_ = 0;
 };

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <string>
+#include <utility>
 
 #include "platform/Exception.h"
+#include "platform/PortOpenFailure.h"
 
-// The link could not open its port. The message is the window's: "Sériový port COM3 nelze
-// otevřít" and, on a second line, what was tried and why; Failure() is that second line
-// alone, in English, which names the port as it was given ("cannot open /dev/ttyUSB0:
-// Permission denied; ..."), for programs that speak English only.
+// The link could not open its port. Failure() says why as data, for each front end to word
+// for its users; the message is its neutral English summary ("cannot open COM3 (/dev/ttyS2):
+// No such file or directory"), for whatever shows no more than that.
 class PortOpenError : public Exception {
  public:
-  PortOpenError(const std::string& deviceName, const std::string& failure)
-      : Exception("Sériový port " + deviceName + " nelze otevřít" +
-                  (failure.empty() ? "" : "\n" + failure)),
-        failure_(failure.empty() ? "cannot open " + deviceName : failure) {}
+  explicit PortOpenError(PortOpenFailure failure)
+      : Exception(failure.Summary()), failure_(std::move(failure)) {}
 
-  const std::string& Failure() const { return failure_; }
+  const PortOpenFailure& Failure() const { return failure_; }
 
  private:
-  std::string failure_;
+  PortOpenFailure failure_;
 };

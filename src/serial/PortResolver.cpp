@@ -9,13 +9,16 @@
 
 // Where a name led: a device of the system, a target's port, or nowhere (with why).
 struct PortResolver::Resolution {
-  std::string given;   // the name as given
-  std::string device;  // a system device, or the target's canonical name
-  std::string via;     // how the name got there: "from ISP89_COM3"
+  std::string device;  // a system device, a target's canonical name, or the name looked up
   PortTarget* target = nullptr;
-  std::string failure;         // set when the name leads nowhere
-  bool namedByNumber = false;  // COMn: the hint may speak of ISP89_COM<n>
-  int number = 0;
+  bool leadsNowhere = false;
+  PortOpenFailure failure;  // the name as given and how it led on; why, when it leads nowhere
+
+  void LeadNowhere(PortOpenFailure::Cause cause, std::string reason) {
+    leadsNowhere = true;
+    failure.cause = cause;
+    failure.reason = std::move(reason);
+  }
 };
 
 namespace {
@@ -62,37 +65,41 @@ std::string What(const PortName& wanted) {
 }
 
 // A word that is the last part of a listed port's path was probably meant as that path.
-std::string PathHint(const std::vector<SystemPort>& ports, const PortName& wanted) {
+std::string ListedPath(const std::vector<SystemPort>& ports, const PortName& wanted) {
   for (const SystemPort& port : ports) {
     const size_t slash = port.name.find_last_of("/\\");
     if (slash != std::string::npos && port.name.substr(slash + 1) == wanted.text) {
-      return "; to name the device, give its path: " + port.name;
+      return port.name;
     }
   }
   return "";
 }
 
-std::string HintFor(const NativeOpenFailure& failure, bool namedByNumber, int number) {
-  switch (failure.cause) {
+PortOpenFailure::Cause CauseOf(NativeOpenFailure::Cause cause) {
+  switch (cause) {
     case NativeOpenFailure::Cause::NoDevice:
-      return namedByNumber ? "; there is no such device: connect the adapter, or set ISP89_COM" +
-                                 std::to_string(number) +
-                                 " to its name (isp89-cli ports lists the serial ports there are)"
-                           : "; there is no such device: connect the adapter (isp89-cli ports "
-                             "lists the serial ports there are)";
+      return PortOpenFailure::Cause::NoDevice;
     case NativeOpenFailure::Cause::Permission:
-      if (failure.group.empty()) return "; your user may not open this device";
-      return "; the device belongs to the group " + failure.group +
-             ", and your user is not in it: add it (sudo usermod -aG " + failure.group +
-             " $USER), then log in again";
+      return PortOpenFailure::Cause::Permission;
     case NativeOpenFailure::Cause::InUse:
-      return "; the port is in use by another program: close it and try again";
+      return PortOpenFailure::Cause::InUse;
     case NativeOpenFailure::Cause::NotSerial:
-      return "; this is not a serial port";
+      return PortOpenFailure::Cause::NotSerial;
     case NativeOpenFailure::Cause::Other:
       break;
   }
-  return "";
+  return PortOpenFailure::Cause::Other;
+}
+
+std::unique_ptr<CommPort> OpenNative(const std::string& device, PortOpenFailure& failure) {
+  NativeOpenFailure why;
+  std::unique_ptr<CommPort> port = OpenNativePort(device, why);
+  if (!port) {
+    failure.cause = CauseOf(why.cause);
+    failure.reason = why.reason;
+    failure.group = why.group;
+  }
+  return port;
 }
 
 }  // namespace
@@ -110,18 +117,16 @@ PortTarget* PortResolver::TargetClaiming(const std::string& name) const {
 
 PortResolver::Resolution PortResolver::ResolveName(const std::string& name) const {
   Resolution resolution;
-  resolution.given = name;
+  resolution.failure = PortOpenFailure::Of(name);
   PortName parsed = PortName::Parse(name);
   if (parsed.kind == PortName::Kind::Com) {
-    resolution.namedByNumber = true;
-    resolution.number = parsed.number;
     const std::string variable = "ISP89_COM" + std::to_string(parsed.number);
     const char* named = std::getenv(variable.c_str());
     if (!named || !*named) {
       resolution.device = DefaultNativePortPath(parsed.number);
       return resolution;
     }
-    resolution.via = "from " + variable;
+    resolution.failure.via = "from " + variable;
     parsed = PortName::Parse(named);
     // A COM name there is the system's own port of that name (Windows: ISP89_COM3=COM12).
     if (parsed.kind == PortName::Kind::Com) {
@@ -134,32 +139,46 @@ PortResolver::Resolution PortResolver::ResolveName(const std::string& name) cons
 
 PortResolver::Resolution PortResolver::ResolveTarget(const PortName& name,
                                                      Resolution resolution) const {
-  if (name.kind == PortName::Kind::Path) {
-    resolution.device = name.text;
-  } else if (PortTarget* target =
-                 name.kind == PortName::Kind::Word ? TargetClaiming(name.text) : nullptr) {
-    resolution.failure = target->Check(name.text);
+  resolution.device = name.text;
+  if (name.kind == PortName::Kind::Path) return resolution;
+  if (PortTarget* target =
+          name.kind == PortName::Kind::Word ? TargetClaiming(name.text) : nullptr) {
     resolution.target = target;
-    resolution.device = resolution.failure.empty() ? target->Canonical(name.text) : name.text;
-  } else if (name.kind == PortName::Kind::UsbId || name.kind == PortName::Kind::Word) {
-    std::vector<SystemPort> ports;
-    try {
-      ports = lister_();
-    } catch (const std::exception& e) {
-      resolution.failure = e.what();
-      return resolution;
+    const std::string problem = target->Check(name.text);
+    if (problem.empty()) {
+      resolution.device = target->Canonical(name.text);
+    } else {
+      resolution.LeadNowhere(PortOpenFailure::Cause::UnknownName, problem);
     }
-    const SystemPort* chosen = ChooseUsbPort(ports, name, resolution.failure);
-    resolution.device = chosen ? chosen->name : name.text;
-    if (!chosen) resolution.failure += PathHint(ports, name);
+  } else if (name.kind == PortName::Kind::UsbId || name.kind == PortName::Kind::Word) {
+    return ResolveUsb(name, resolution);
   } else {
-    resolution.failure = "'" + name.text + "' is no port name";
+    resolution.LeadNowhere(PortOpenFailure::Cause::UnknownName,
+                           "'" + name.text + "' is no port name");
+  }
+  return resolution;
+}
+
+PortResolver::Resolution PortResolver::ResolveUsb(const PortName& name,
+                                                  Resolution resolution) const {
+  std::vector<SystemPort> ports;
+  try {
+    ports = lister_();
+  } catch (const std::exception& e) {
+    resolution.LeadNowhere(PortOpenFailure::Cause::Other, e.what());
+    return resolution;
+  }
+  if (const SystemPort* chosen = ChooseUsbPort(ports, name, resolution.failure)) {
+    resolution.device = chosen->name;
+  } else {
+    resolution.leadsNowhere = true;
+    resolution.failure.listedPath = ListedPath(ports, name);
   }
   return resolution;
 }
 
 const SystemPort* PortResolver::ChooseUsbPort(const std::vector<SystemPort>& ports,
-                                              const PortName& wanted, std::string& failure) {
+                                              const PortName& wanted, PortOpenFailure& failure) {
   std::vector<const SystemPort*> matching, usb;
   for (const SystemPort& port : ports) {
     if (port.transport == SystemPort::Transport::Usb) usb.push_back(&port);
@@ -167,13 +186,15 @@ const SystemPort* PortResolver::ChooseUsbPort(const std::vector<SystemPort>& por
   }
   if (matching.size() == 1) return matching.front();
   if (matching.empty()) {
-    failure = "no serial port has " + What(wanted) + " (" +
-              (usb.empty() ? std::string("no USB serial adapter is connected")
-                           : "the USB serial ports: " + Candidates(usb)) +
-              ")";
+    failure.cause = PortOpenFailure::Cause::NoUsbMatch;
+    failure.reason = "no serial port has " + What(wanted) + " (" +
+                     (usb.empty() ? std::string("no USB serial adapter is connected")
+                                  : "the USB serial ports: " + Candidates(usb)) +
+                     ")";
   } else {
-    failure = std::to_string(matching.size()) + " serial ports have " + What(wanted) + ": " +
-              Candidates(matching) + "; choose one by its serial number or its path";
+    failure.cause = PortOpenFailure::Cause::SeveralUsbMatch;
+    failure.reason = std::to_string(matching.size()) + " serial ports have " + What(wanted) + ": " +
+                     Candidates(matching);
   }
   return nullptr;
 }
@@ -184,7 +205,7 @@ std::string PortResolver::Resolve(const std::string& name) const {
 
 std::string PortResolver::Describe(const std::string& name) const {
   Resolution resolution = ResolveName(name);
-  if (resolution.target && resolution.failure.empty()) {
+  if (resolution.target && !resolution.leadsNowhere) {
     return resolution.target->Describe(resolution.device);
   }
   return resolution.device;
@@ -203,7 +224,7 @@ std::vector<std::string> PortResolver::ComNamesOf(const std::string& device) con
   for (int n = 1; n <= PortName::kHighestCom; ++n) {
     const std::string name = "COM" + std::to_string(n);
     Resolution resolution = ResolveName(name);
-    if (!resolution.target && resolution.failure.empty() &&
+    if (!resolution.target && !resolution.leadsNowhere &&
         SameNativeDevice(resolution.device, device)) {
       names.push_back(name);
     }
@@ -211,26 +232,11 @@ std::vector<std::string> PortResolver::ComNamesOf(const std::string& device) con
   return names;
 }
 
-std::unique_ptr<CommPort> PortResolver::Open(const std::string& name, std::string& failure) {
+std::unique_ptr<CommPort> PortResolver::Open(const std::string& name, PortOpenFailure& failure) {
   Resolution resolution = ResolveName(name);
-  const std::string where = resolution.device == name
-                                ? name
-                                : name + " (" + resolution.device +
-                                      (resolution.via.empty() ? "" : ", ") + resolution.via + ")";
-  if (!resolution.failure.empty()) {
-    failure = "cannot open " + name + ": " + resolution.failure;
-    return nullptr;
-  }
-  if (resolution.target) {
-    std::unique_ptr<CommPort> port = resolution.target->Open(resolution.device, failure);
-    if (!port) failure = "cannot open " + where + ": " + failure;
-    return port;
-  }
-  NativeOpenFailure why;
-  std::unique_ptr<CommPort> port = OpenNativePort(resolution.device, why);
-  if (!port) {
-    failure = "cannot open " + where + ": " + why.reason +
-              HintFor(why, resolution.namedByNumber, resolution.number);
-  }
-  return port;
+  failure = resolution.failure;
+  if (resolution.leadsNowhere) return nullptr;
+  failure.device = resolution.device;
+  if (resolution.target) return resolution.target->Open(resolution.device, failure);
+  return OpenNative(resolution.device, failure);
 }

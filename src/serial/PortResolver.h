@@ -18,8 +18,9 @@
 //   a path         that device (/dev/ttyUSB0)
 //   usb:VID:PID    the one USB serial port with these ids
 //   a word         a name of a registered target (sim:AT89S52), else a USB serial number
-// A failure to open says what was tried, why it failed and what to do, naming the port as it
-// was given: with /dev/ttyUSB0 it speaks of /dev/ttyUSB0, with COM3 of COM3 and ISP89_COM3.
+// A failure to open says, as data, why it failed and where the name led, naming the port as
+// it was given: with /dev/ttyUSB0 it speaks of /dev/ttyUSB0, with COM3 of COM3 and of the
+// device ISP89_COM3 names.
 //
 // Targets are added before the resolver is shared; then every call may come from any thread.
 class PortResolver : public PortOpener {
@@ -31,7 +32,7 @@ class PortResolver : public PortOpener {
 
   void AddTarget(PortTarget& target);
 
-  std::unique_ptr<CommPort> Open(const std::string& name, std::string& failure) override;
+  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override;
 
   // What `name` resolves to: a device ("/dev/ttyS0", "\\.\COM3"), a target's canonical name
   // ("sim:AT89S51"), or `name` itself when it stands for nothing that is there now.
@@ -46,14 +47,15 @@ class PortResolver : public PortOpener {
   std::vector<std::string> ComNamesOf(const std::string& device) const;
 
   // The USB port `wanted` (a serial number or usb:VID:PID) picks among `ports`, or null with
-  // `failure` naming the candidates: none matches, or several do.
+  // the cause and reason of `failure` set, naming the candidates: none matches, or several do.
   static const SystemPort* ChooseUsbPort(const std::vector<SystemPort>& ports,
-                                         const PortName& wanted, std::string& failure);
+                                         const PortName& wanted, PortOpenFailure& failure);
 
  private:
   struct Resolution;
   Resolution ResolveName(const std::string& name) const;
   Resolution ResolveTarget(const PortName& name, Resolution resolution) const;
+  Resolution ResolveUsb(const PortName& name, Resolution resolution) const;
   PortTarget* TargetClaiming(const std::string& name) const;
 
   PortLister lister_;

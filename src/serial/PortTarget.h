@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/CommPort.h"
+#include "platform/PortOpenFailure.h"
 
 // A kind of port beside the system's own, reached by names of its own: the simulated adapter
 // ("sim:AT89S52") registers itself with the PortResolver as one. Open() may be called from
@@ -20,6 +21,7 @@ class PortTarget {
   virtual std::string Canonical(const std::string& name) const = 0;
   // A line for the user: "simulated AT89S52 (sim:AT89S52)".
   virtual std::string Describe(const std::string& name) const = 0;
-  // The open port, or null with `failure` saying why.
-  virtual std::unique_ptr<CommPort> Open(const std::string& name, std::string& failure) = 0;
+  // The open port, or null with the cause and reason of `failure` set; the resolver fills in
+  // the rest.
+  virtual std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) = 0;
 };

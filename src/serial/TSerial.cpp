@@ -18,13 +18,25 @@ std::string TSerial::DeviceName() const {
 
 void TSerial::Open() {
   if (open_) return;
-  std::string name = DeviceName();
-  std::string failure;
+  const std::string name = DeviceName();
+  // The opener may tell more of where the name led; what it does not, the link knows.
+  PortOpenFailure failure = PortOpenFailure::Of(name);
   handle_ = opener_.Open(name, failure);
-  if (!handle_) throw PortOpenError(name, failure);
+  if (!handle_) throw PortOpenError(failure);
   openedName_ = name;
   // open_ is set last, but the setters below must reach the driver already.
   open_ = true;
+  Configure();
+  if (stateRefused_) {
+    Close();
+    failure.cause = PortOpenFailure::Cause::SettingsRefused;
+    failure.reason = "the driver refused the line settings (" + std::to_string(baudRate_) +
+                     " baud, 8 data bits, no parity, 1 stop bit)";
+    throw PortOpenError(failure);
+  }
+}
+
+void TSerial::Configure() {
   FetchState();
   ApplyState();
   // The driver's own settings may be ones it cannot take back (a custom speed); only a
@@ -33,17 +45,12 @@ void TSerial::Open() {
   SetWriteTimeoutMultiplier(writeMultiplier_);
   SetWriteTimeoutConstant(writeConstant_);
   SetRts(rtsState_);
-  SetBaudRate(baudRate_);
-  SetParity(parity_);
-  SetStopBits(stopBits_);
-  SetByteSize(byteSize_);
+  // Each setting in a read-modify-write of its own, in this fixed order.
+  ChangeState([this](LineSettings& s) { s.baudRate = baudRate_; });
+  ChangeState([this](LineSettings& s) { s.parity = parity_; });
+  ChangeState([this](LineSettings& s) { s.stopBits = stopBits_; });
+  ChangeState([this](LineSettings& s) { s.byteSize = byteSize_; });
   SetReadTimeout(readConstant_);
-  if (stateRefused_) {
-    Close();
-    throw PortOpenError(name, name + ": the driver refused the line settings (" +
-                                  std::to_string(baudRate_) +
-                                  " baud, 8 data bits, no parity, 1 stop bit)");
-  }
 }
 
 void TSerial::Close() {
@@ -89,27 +96,10 @@ void TSerial::ApplyState() {
   if (!handle_->SetState(lineSettings_)) stateRefused_ = true;
 }
 
-void TSerial::SetBaudRate(uint32_t baudRate) {
+template <typename Change>
+void TSerial::ChangeState(Change change) {
   FetchState();
-  lineSettings_.baudRate = baudRate;
-  ApplyState();
-}
-
-void TSerial::SetParity(uint8_t parity) {
-  FetchState();
-  lineSettings_.parity = parity;
-  ApplyState();
-}
-
-void TSerial::SetStopBits(uint8_t stopBits) {
-  FetchState();
-  lineSettings_.stopBits = stopBits;
-  ApplyState();
-}
-
-void TSerial::SetByteSize(uint8_t byteSize) {
-  FetchState();
-  lineSettings_.byteSize = byteSize;
+  change(lineSettings_);
   ApplyState();
 }
 

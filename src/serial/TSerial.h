@@ -34,9 +34,9 @@ class TSerial {
   // The name the link is open on, or was last open on.
   const std::string& OpenedName() const { return openedName_; }
 
-  // Opens and configures the port; does nothing when it is open. Throws PortOpenError:
-  // "Sériový port COMn nelze otevřít" and, on a second line, the device tried and why; also
-  // when the driver refuses the line settings (the port is closed again).
+  // Opens and configures the port; does nothing when it is open. Throws PortOpenError with
+  // the name, where it led and why; also when the driver refuses the line settings (the port
+  // is closed again).
   void Open();
   // Lets the bytes written leave the port, then closes it.
   void Close();
@@ -52,13 +52,9 @@ class TSerial {
   void SetRts(bool asserted);
   void SetQueueSizes(uint32_t inputBytes, uint32_t outputBytes);
 
-  // Read-modify-write of the driver's settings; called by Open() alone.
+  // Read-modify-write of the driver's settings; called while Open() configures the port.
   void FetchState();
   void ApplyState();
-  void SetBaudRate(uint32_t baudRate);
-  void SetParity(uint8_t parity);
-  void SetStopBits(uint8_t stopBits);
-  void SetByteSize(uint8_t byteSize);
   void SetReadTimeout(uint32_t ms);
   void SetWriteTimeoutMultiplier(uint32_t msPerByte);
   void SetWriteTimeoutConstant(uint32_t ms);
@@ -68,6 +64,10 @@ class TSerial {
   const CommTimeouts& Timeouts() const { return timeouts_; }
 
  private:
+  // Brings the port just opened to 4800 baud 8N1, RTS asserted and the link's time-outs.
+  void Configure();
+  template <typename Change>
+  void ChangeState(Change change);
   template <typename Change>
   void ChangeTimeouts(Change change);
 

@@ -43,9 +43,6 @@ class SimLine {
   SimLine(std::shared_ptr<SimChip> chip, Options options);
 
   const std::shared_ptr<SimChip>& Chip() const { return chip_; }
-  const Options& GetOptions() const { return options_; }
-  // One byte's time on the wire: 10 bits at the baud rate (0 when bytes cross at once).
-  Time ByteTime() const { return byteTime_; }
 
   // The PC writes a byte: it leaves once the bytes before it have gone.
   void Write(uint8_t byte, Time now);

@@ -15,7 +15,6 @@ class SimPortResolver : public PortResolver {
     AddTarget(sim_);
   }
 
-  SimPorts& Sim() { return sim_; }
   std::shared_ptr<SimChip> SimChipFor(const std::string& name) { return sim_.SimChipFor(name); }
   std::shared_ptr<SimLine> SimLineFor(const std::string& name) { return sim_.SimLineFor(name); }
   void AttachSimChip(const std::string& name, std::shared_ptr<SimChip> chip) {

@@ -84,8 +84,12 @@ void SimPorts::SetSimLineOptions(const SimLine::Options& options) {
   lineOptions_ = options;
 }
 
-std::unique_ptr<CommPort> SimPorts::Open(const std::string& name, std::string& failure) {
-  failure = Check(name);
-  if (!failure.empty()) return nullptr;
+std::unique_ptr<CommPort> SimPorts::Open(const std::string& name, PortOpenFailure& failure) {
+  const std::string problem = Check(name);
+  if (!problem.empty()) {
+    failure.cause = PortOpenFailure::Cause::UnknownName;
+    failure.reason = problem;
+    return nullptr;
+  }
   return std::make_unique<SimCommPort>(SimLineFor(name), clock_);
 }

@@ -24,7 +24,7 @@ class SimPorts : public PortTarget {
   std::string Check(const std::string& name) const override;
   std::string Canonical(const std::string& name) const override;
   std::string Describe(const std::string& name) const override;
-  std::unique_ptr<CommPort> Open(const std::string& name, std::string& failure) override;
+  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override;
 
   // The chip behind a simulated port, made on first use.
   std::shared_ptr<SimChip> SimChipFor(const std::string& name);

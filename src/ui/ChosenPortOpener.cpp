@@ -11,7 +11,7 @@ std::string ChosenPortOpener::Device() const {
 }
 
 std::unique_ptr<CommPort> ChosenPortOpener::Open(const std::string& deviceName,
-                                                 std::string& failure) {
+                                                 PortOpenFailure& failure) {
   const std::string chosen = Device();
   return ports_.Open(chosen.empty() ? deviceName : chosen, failure);
 }

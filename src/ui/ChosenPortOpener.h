@@ -20,7 +20,7 @@ class ChosenPortOpener : public PortOpener {
   void UseDevice(const std::string& path);
   std::string Device() const;
 
-  std::unique_ptr<CommPort> Open(const std::string& deviceName, std::string& failure) override;
+  std::unique_ptr<CommPort> Open(const std::string& deviceName, PortOpenFailure& failure) override;
 
  private:
   PortOpener& ports_;

@@ -288,7 +288,7 @@ class BlankTarget : public PortTarget {
   std::string Check(const std::string&) const override { return ""; }
   std::string Canonical(const std::string& name) const override { return name; }
   std::string Describe(const std::string& name) const override { return name; }
-  std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     return std::make_unique<BlankTargetPort>();
   }
 };

@@ -313,7 +313,7 @@ TEST(ChipOperationsStop, RaisedBeforeItSendsNothing) {
 class DeadTargetOpener : public PortOpener {
  public:
   explicit DeadTargetOpener(Clock& clock) : clock_(clock) {}
-  std::unique_ptr<CommPort> Open(const std::string&, std::string&) override {
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     struct Port : SimCommPort {
       using SimCommPort::SimCommPort;
       IoResult ReadByte(uint8_t* destination) override {
@@ -331,8 +331,11 @@ class DeadTargetOpener : public PortOpener {
 
 class RefusingOpener : public PortOpener {
  public:
-  std::unique_ptr<CommPort> Open(const std::string&, std::string& failure) override {
-    failure = "/dev/ttyS4: No such file or directory";
+  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override {
+    failure = PortOpenFailure::Of(name);
+    failure.device = "/dev/ttyS4";
+    failure.cause = PortOpenFailure::Cause::NoDevice;
+    failure.reason = "No such file or directory";
     return nullptr;
   }
 };
@@ -363,7 +366,7 @@ TEST(ChipOperationsLink, FailuresSayWhatHappenedAndLeaveThePortClosed) {
     EXPECT_THAT(failure,
                 HasSubstr(opener == &dead
                               ? "the target did not enter programming mode (expected 69, got 00)"
-                              : "/dev/ttyS4: No such file or directory"));
+                              : "cannot open COM5 (/dev/ttyS4): No such file or directory"));
     EXPECT_FALSE(serial.IsOpen());
   }
 }

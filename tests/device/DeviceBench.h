@@ -41,7 +41,7 @@ class SimOpener : public PortOpener {
   SimOpener(std::shared_ptr<SimChip> chip, Clock& clock, SimLine::Options options = {})
       : line_(std::make_shared<SimLine>(std::move(chip), options)), clock_(clock) {}
   SimLine& Line() { return *line_; }
-  std::unique_ptr<CommPort> Open(const std::string& name, std::string&) override {
+  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure&) override {
     openedNames.push_back(name);
     return std::make_unique<SimCommPort>(line_, clock_);
   }

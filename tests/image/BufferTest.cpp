@@ -1,4 +1,4 @@
-// Memory images: loading from raw files, saving without ever leaving a half-written file.
+// Memory images: erased when new, saved without ever leaving a half-written file.
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -6,9 +6,7 @@
 #endif
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "image/Buffer.h"
 #include "platform/Exception.h"
@@ -16,50 +14,13 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(size_t count, uint8_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
-  return bytes;
-}
-
-void Load(Buffer& buffer, const std::filesystem::path& file) {
-  FILE* stream = std::fopen(file.string().c_str(), "rb");
-  ASSERT_NE(stream, nullptr);
-  buffer.LoadFrom(stream, buffer.Size());
-  std::fclose(stream);
-}
-
 std::vector<uint8_t> Contents(const Buffer& buffer) {
   return {buffer.Data(), buffer.Data() + buffer.Size()};
 }
 
-TEST(BufferLoad, NewImageIsErasedFlash) {
+TEST(BufferImage, NewImageIsErasedFlash) {
   Buffer buffer(8192);
   EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
-  EXPECT_EQ(buffer.Count(), 0u);
-}
-
-TEST(BufferLoad, EmptyShortAndLongFiles) {
-  ScratchFolder folder;
-  Buffer buffer(8192);
-  ScratchFolder::Write("empty.bin", {});
-  Load(buffer, "empty.bin");
-  EXPECT_EQ(buffer.Count(), 0u);
-  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
-
-  ScratchFolder::Write("long.bin", Bytes(10000, 1));
-  Load(buffer, "long.bin");
-  EXPECT_EQ(buffer.Count(), 8192u);
-  auto longBytes = Bytes(10000, 1);
-  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(longBytes.begin(), longBytes.begin() + 8192));
-
-  ScratchFolder::Write("short.bin", Bytes(100, 9));
-  Load(buffer, "short.bin");
-  EXPECT_EQ(buffer.Count(), 100u);
-  auto expected = std::vector<uint8_t>(longBytes.begin(), longBytes.begin() + 8192);
-  auto shortBytes = Bytes(100, 9);
-  std::copy(shortBytes.begin(), shortBytes.end(), expected.begin());
-  EXPECT_EQ(Contents(buffer), expected) << "bytes past a short file keep the earlier load";
 }
 
 TEST(BufferSave, WritesTheWholeImageWithControlBytesUnchanged) {
@@ -68,9 +29,6 @@ TEST(BufferSave, WritesTheWholeImageWithControlBytesUnchanged) {
   buffer[0] = 0x0A, buffer[1] = 0x0D, buffer[2] = 0x1A, buffer[3] = 0x00;
   buffer.SaveTo("image.bin");
   EXPECT_EQ(ScratchFolder::Read("image.bin"), Contents(buffer));
-  Buffer reloaded(8192);
-  Load(reloaded, "image.bin");
-  EXPECT_EQ(Contents(reloaded), Contents(buffer));
 }
 
 TEST(BufferSave, MissingFolderIsReportedWithThePathAndReason) {
@@ -90,6 +48,12 @@ TEST(BufferSave, MissingFolderIsReportedWithThePathAndReason) {
 }
 
 #ifndef _WIN32
+std::vector<uint8_t> Bytes(size_t count, uint8_t seed) {
+  std::vector<uint8_t> bytes(count);
+  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
+  return bytes;
+}
+
 // A file-size limit makes the write fail half-way, even for root, who ignores permissions.
 class FileSizeLimit {
  public:

@@ -28,31 +28,35 @@ std::vector<SystemPort> Workshop() {
 }
 
 TEST(UsbPortChoice, OnePortMatchesOrTheCandidatesAreNamed) {
+  using Cause = PortOpenFailure::Cause;
   const std::vector<SystemPort> none;
   struct Case {
     std::string wanted;
     const std::vector<SystemPort>& ports;
-    std::string chosen, failure;
+    std::string chosen;
+    Cause cause;
+    std::string reason;
   } cases[] = {
-      {"A50285BI", Workshop(), "/dev/ttyUSB0", ""},
-      {"a50285bi", Workshop(), "/dev/ttyUSB0", ""},
-      {"usb:2341:0043", Workshop(), "/dev/ttyACM0", ""},
-      {"usb:0403:6001", Workshop(), "",
+      {"A50285BI", Workshop(), "/dev/ttyUSB0", Cause::Other, ""},
+      {"a50285bi", Workshop(), "/dev/ttyUSB0", Cause::Other, ""},
+      {"usb:2341:0043", Workshop(), "/dev/ttyACM0", Cause::Other, ""},
+      {"usb:0403:6001", Workshop(), "", Cause::SeveralUsbMatch,
        "2 serial ports have usb:0403:6001: /dev/ttyUSB0 (serial A50285BI, 0403:6001), "
-       "/dev/ttyUSB1 (serial B7, 0403:6001); choose one by its serial number or its path"},
-      {"C9", Workshop(), "",
+       "/dev/ttyUSB1 (serial B7, 0403:6001)"},
+      {"C9", Workshop(), "", Cause::NoUsbMatch,
        "no serial port has the USB serial number 'C9' (the USB serial ports: /dev/ttyUSB0 "
        "(serial A50285BI, 0403:6001), /dev/ttyUSB1 (serial B7, 0403:6001), /dev/ttyACM0 "
        "(2341:0043))"},
-      {"usb:10c4:ea60", none, "",
+      {"usb:10c4:ea60", none, "", Cause::NoUsbMatch,
        "no serial port has usb:10c4:ea60 (no USB serial adapter is connected)"},
   };
   for (const Case& c : cases) {
-    std::string failure;
+    PortOpenFailure failure;
     const SystemPort* chosen =
         PortResolver::ChooseUsbPort(c.ports, PortName::Parse(c.wanted), failure);
     EXPECT_EQ(c.chosen, chosen ? chosen->name : "") << c.wanted;
-    EXPECT_EQ(c.failure, failure) << c.wanted;
+    EXPECT_EQ(c.cause, failure.cause) << c.wanted;
+    EXPECT_EQ(c.reason, failure.reason) << c.wanted;
   }
 }
 
@@ -65,8 +69,8 @@ class FakeTarget : public PortTarget {
   }
   std::string Canonical(const std::string&) const override { return "fake:X"; }
   std::string Describe(const std::string& name) const override { return "the fake " + name; }
-  std::unique_ptr<CommPort> Open(const std::string&, std::string& failure) override {
-    failure = "fakes do not open";
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure& failure) override {
+    failure.reason = "fakes do not open";
     return nullptr;
   }
 };
@@ -106,23 +110,28 @@ TEST(PortResolution, AFailureNamesThePortAsGivenAndWhereItLed) {
   PortResolver resolver([gone] { return std::vector<SystemPort>{gone}; });
   resolver.AddTarget(fake);
   setenv("ISP89_COM4", "fake", 1);
+  using Cause = PortOpenFailure::Cause;
   struct Case {
     std::string name, start;
+    Cause cause;
+    std::string listedPath;
   } cases[] = {
-      {"A50285BI", "cannot open A50285BI (/tmp/isp89-no-such-folder/ttyUSB0): "},
-      {"COM4", "cannot open COM4 (fake:X, from ISP89_COM4): fakes do not open"},
-      {"ttyUSB0", "cannot open ttyUSB0: no serial port has the USB serial number 'ttyUSB0'"},
+      {"A50285BI", "cannot open A50285BI (/tmp/isp89-no-such-folder/ttyUSB0): ", Cause::NoDevice,
+       ""},
+      {"COM4", "cannot open COM4 (fake:X, from ISP89_COM4): fakes do not open", Cause::Other, ""},
+      {"fake:Y", "cannot open fake:Y: no such fake", Cause::UnknownName, ""},
+      // The word is the file name of a listed port: that path was probably meant.
+      {"ttyUSB0", "cannot open ttyUSB0: no serial port has the USB serial number 'ttyUSB0'",
+       Cause::NoUsbMatch, "/tmp/isp89-no-such-folder/ttyUSB0"},
   };
   for (const Case& c : cases) {
-    std::string failure;
+    PortOpenFailure failure;
     EXPECT_EQ(nullptr, resolver.Open(c.name, failure));
-    EXPECT_EQ(0u, failure.find(c.start)) << failure;
+    EXPECT_EQ(0u, failure.Summary().find(c.start)) << failure.Summary();
+    EXPECT_EQ(c.cause, failure.cause) << c.name;
+    EXPECT_EQ(c.name, failure.name);
+    EXPECT_EQ(c.listedPath, failure.listedPath) << c.name;
   }
-  std::string failure;
-  resolver.Open("ttyUSB0", failure);
-  EXPECT_NE(std::string::npos,
-            failure.find("to name the device, give its path: /tmp/isp89-no-such-folder/ttyUSB0"))
-      << failure;
   unsetenv("ISP89_COM4");
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "serial/PortOpenError.h"
 #include "serial/TSerial.h"
 
 namespace {
@@ -64,12 +65,15 @@ class RecordingPort : public CommPort {
 
 class RecordingOpener : public PortOpener {
  public:
-  std::unique_ptr<CommPort> Open(const std::string& name, std::string& failure) override {
+  // Says where the name led only when the port opens, and never what the name was.
+  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override {
     names.push_back(name);
     if (refuse) {
-      failure = "no such device";
+      failure.cause = PortOpenFailure::Cause::NoDevice;
+      failure.reason = "no such device";
       return nullptr;
     }
+    failure.device = "/dev/ttyRecorded";
     state.calls.push_back("CreateFileA " + name);
     state.closed = false;
     return std::make_unique<RecordingPort>(state);
@@ -122,8 +126,10 @@ TEST(TSerialOpen, FailureNamesThePortAndTheReasonAndCanBeRetried) {
   try {
     serial.Open();
     FAIL() << "no exception";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Sériový port COM5 nelze otevřít\nno such device");
+  } catch (const PortOpenError& e) {
+    EXPECT_EQ(e.Message(), "cannot open COM5: no such device");
+    EXPECT_EQ(e.Failure().cause, PortOpenFailure::Cause::NoDevice);
+    EXPECT_EQ(e.Failure().comNumber, 5);
   }
   EXPECT_FALSE(serial.IsOpen());
   serial.Close();
@@ -140,9 +146,10 @@ TEST(TSerialOpen, LineSettingsTheDriverRefusesAreAnErrorNamingThePort) {
   try {
     serial.Open();
     FAIL() << "no exception";
-  } catch (const Exception& e) {
+  } catch (const PortOpenError& e) {
+    EXPECT_EQ(e.Failure().cause, PortOpenFailure::Cause::SettingsRefused);
     EXPECT_EQ(e.Message(),
-              "Sériový port COM4 nelze otevřít\nCOM4: the driver refused the line settings "
+              "cannot open COM4 (/dev/ttyRecorded): the driver refused the line settings "
               "(4800 baud, 8 data bits, no parity, 1 stop bit)");
   }
   EXPECT_FALSE(serial.IsOpen());

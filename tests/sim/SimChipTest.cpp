@@ -161,7 +161,7 @@ TEST(PortResolverNames, EnvironmentSimNamesAndSystemPorts) {
 TEST(PortResolverNames, ASimulatedChipOutlivesItsOpenings) {
   VirtualClock clock;
   SimPortResolver resolver(clock);
-  std::string failure;
+  PortOpenFailure failure;
   {
     auto port = resolver.Open("sim:AT89S52", failure);
     ASSERT_TRUE(port);

@@ -151,19 +151,21 @@ TEST(Win32PortNames, PortsOpenByTheirDeviceNames) {
 }
 
 TEST(Win32PortNames, MissingPortAndFileAreRefusedWithTheReason) {
-  std::string failure;
+  PortOpenFailure failure;
   PortResolver resolver;
   EXPECT_EQ(nullptr, resolver.Open("COM255", failure));
-  EXPECT_NE(failure.find("COM255"), std::string::npos) << failure;
-  EXPECT_NE(failure.find("(error 2)"), std::string::npos) << failure;
+  EXPECT_EQ(PortOpenFailure::Cause::NoDevice, failure.cause);
+  EXPECT_EQ(0u, failure.Summary().find("cannot open COM255 (\\\\.\\COM255): "))
+      << failure.Summary();
+  EXPECT_NE(failure.reason.find("(error 2)"), std::string::npos) << failure.reason;
 
   // A file opens with CreateFileA too, but would swallow the bytes without an answer.
   char temporary[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temporary);
   std::string file = std::string(temporary) + "isp89-not-a-port.bin";
   std::ofstream(file, std::ios::binary) << "x";
-  failure.clear();
+  failure = {};
   EXPECT_EQ(nullptr, resolver.Open(file, failure));
-  EXPECT_NE(failure.find("not a serial port"), std::string::npos) << failure;
+  EXPECT_EQ(PortOpenFailure::Cause::NotSerial, failure.cause) << failure.Summary();
   std::remove(file.c_str());
 }

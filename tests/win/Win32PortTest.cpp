@@ -92,10 +92,10 @@ TEST_F(Win32Port, IsHeldExclusively) {
   if (RunningOnWine()) GTEST_SKIP() << "Wine lets a second program open a serial port";
   std::unique_ptr<CommPort> first = OpenPort();
   ASSERT_NE(nullptr, first);
-  std::string failure;
+  PortOpenFailure failure;
   PortResolver resolver;
   EXPECT_EQ(nullptr, resolver.Open(name_, failure));
-  EXPECT_NE(failure.find("in use by another program"), std::string::npos) << failure;
+  EXPECT_EQ(PortOpenFailure::Cause::InUse, failure.cause) << failure.Summary();
   first.reset();
   EXPECT_NE(nullptr, OpenPort()) << "the port stays taken after it was closed";
 }

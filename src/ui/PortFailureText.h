@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+#include "platform/PortOpenFailure.h"
+
+// How the window tells that a port could not be opened: its own first line, "Sériový port
+// COM3 nelze otevřít", then on a second line what went wrong and what to do about it with the
+// window (the port menu, the other program, the group the user must join).
+std::string PortFailureText(const PortOpenFailure& failure);
