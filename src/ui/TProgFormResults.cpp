@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "device/ChipCatalog.h"
+#include "serial/PortOpenError.h"
+#include "ui/PortFailureText.h"
 #include "ui/TProgForm.h"
 
 namespace {
@@ -94,6 +96,8 @@ std::string TProgForm::Summary(const Result& result) const {
 std::string TProgForm::Failed(const Result& result) {
   const Operation operation = result.request.operation;
   std::string words;
+  std::string separator = ":\n";  // a sentence of its own below the heading
+  std::string detail;             // what the status line adds
   try {
     std::rethrow_exception(result.failure);
   } catch (const ChipFailure& failure) {
@@ -104,7 +108,6 @@ std::string TProgForm::Failed(const Result& result) {
         return Sentence(operation) + " was not started: the chip is an " + facts.found->name +
                ", not the " + ChipName();
       case ChipFailure::Kind::Stopped:
-        words = "It was stopped.";
         break;
       case ChipFailure::Kind::ReadProtected:
         words = "The " + ChipName() +
@@ -115,8 +118,9 @@ std::string TProgForm::Failed(const Result& result) {
       case ChipFailure::Kind::Mismatch: {
         const bool blank = operation == Operation::BlankCheck;
         words = ImageCheck::DescribeDifference(facts.difference, facts.compared,
-                                               blank ? "erased" : running->imageName) +
-                ".";
+                                               blank ? "erased" : running->imageName);
+        separator = ": ";
+        detail = ": " + std::to_string(facts.difference.count) + " bytes differ";
         break;
       }
       case ChipFailure::Kind::ImageFolds:
@@ -130,6 +134,8 @@ std::string TProgForm::Failed(const Result& result) {
         words = failure.what();
         break;
     }
+  } catch (const PortOpenError& failure) {
+    words = PortFailureText(failure.Failure());
   } catch (const std::exception& failure) {
     words = WithPort(failure.what());
   }
@@ -137,8 +143,9 @@ std::string TProgForm::Failed(const Result& result) {
   const bool verifying = operation == Operation::Write && outcome.pagesToWrite >= 0 &&
                          outcome.pagesWritten == outcome.pagesToWrite;
   const std::string what = verifying ? "The verify after the write" : Sentence(operation);
-  if (!stopRequested) dialogs.ShowMessage(what + " failed:\n" + words);
-  std::string summary = what + (stopRequested ? " stopped after " : " failed after ") + Elapsed();
+  if (!stopRequested) dialogs.ShowMessage(what + " failed" + separator + words);
+  std::string summary =
+      what + (stopRequested ? " stopped after " : " failed after ") + Elapsed() + detail;
   if (outcome.erased && outcome.pagesWritten >= 0 && !verifying) {
     summary += ": the chip is erased and " + std::to_string(outcome.pagesWritten) + " of " +
                Pages(outcome.pagesToWrite) + " written";

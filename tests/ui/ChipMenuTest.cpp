@@ -29,32 +29,49 @@ TEST_F(ChipMenu, VerifyAndBlankCheckNameTheFirstDifferenceAndTheCount) {
   }
 }
 
-// Off at start. With the AT89S52 chosen but an AT89S51 on the port, the upper half folds
-// onto the lower: only the read-back shows it.
-TEST_F(ChipMenu, VerifyAfterWriteReadsBackAndCatchesAChipThatDidNotTakeTheImage) {
+// The signature names another chip than the chosen device: nothing is done unless the user
+// agrees to switch the device, and then the operation goes on with it.
+TEST_F(ChipMenu, AnotherChipOnThePortIsOfferedAsTheDeviceBeforeAnythingIsWritten) {
   Buffer image(8192);
-  std::fill_n(image.Data(), 4096, 0x0F);
-  std::fill_n(image.Data() + 4096, 4096, 0xF0);  // folded onto 0F: 00
-  for (auto [port, box, note] :
-       {std::tuple{"COM2", "",
-                   "Wrote 8192 bytes to the AT89S52 and verified 8192 bytes in "
-                   "22.0 s"},
-        std::tuple{"COM1",
-                   "The verify after the write failed: 8192 of 8192 bytes differ; the first "
-                   "at 0000: chip 00, big.bin 0F",
-                   "The verify after the write failed after 22.0 s: 8192 bytes differ"}}) {
+  std::fill_n(image.Data(), 1024, 0x0F);
+  for (bool agree : {false, true}) {
     Open();
-    EXPECT_FALSE(Item("itemVerifyAfterWrite")->isChecked());
-    Item(port)->trigger();
-    Item("ItemAT89S52")->trigger();
+    Item("ItemAT89S52")->trigger();  // an AT89S51 is on COM1
     Item("itemVerifyAfterWrite")->trigger();
-    Load("big.bin", image);
+    Load("small.bin", image);
+    Chip()->ClearEvents();
+    dialogs.WillAnswer(agree);
     Button("btnProgram")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); })) << port;
-    EXPECT_EQ(dialogs.messages.empty() ? "" : dialogs.messages.back(), box);
-    EXPECT_EQ(Note(), note);
+    ASSERT_TRUE(Until([&] { return Idle(); })) << agree;
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0],
+              "The chip answers the signature 1E 51 06: it is an AT89S51, not the AT89S52 chosen "
+              "in the device menu. Nothing was done to it.\n\nSwitch the device to the AT89S51 "
+              "and go on with the write?");
+    EXPECT_EQ(Item("ItemAT89S51")->isChecked(), agree);
+    EXPECT_EQ(Chip()->Flash()[0], agree ? 0x0F : 0xFF);
+    EXPECT_EQ(Note(), agree ? "Wrote small.bin to the AT89S51: 4 pages written, 4 pages verified "
+                              "in 5.8 s"
+                            : "The write was not started: the chip is an AT89S51, not the AT89S52");
+    EXPECT_TRUE(dialogs.messages.empty());
     dialogs = ScriptedDialogs();
   }
+}
+
+// A read of a chip whose read-out protection is on would only give FF: it is refused, and no
+// image is kept for a save.
+TEST_F(ChipMenu, AReadProtectedChipIsNotReadIntoAnImage) {
+  Open();
+  Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
+  Button("btnRead")->click();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0],
+            "The read failed:\nThe AT89S51's read-out protection is on (lock bit 2 programmed): "
+            "it reads back as FF, so a read is no copy of its flash, and nothing was kept. Only an "
+            "erase (chip / Erase) clears it, together with the flash.");
+  EXPECT_FALSE(Item("itemSave")->isEnabled());
+  EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
 }
 
 }  // namespace

@@ -41,26 +41,29 @@ TEST_F(LockBits, TheWriteBoxSwitchesTheModeAndKeepsTheBoxesStates) {
   EXPECT_EQ(Boxes(), (std::vector<bool>{false, true, false}));
 }
 
-// The LB1 box programs lock bit 1 (AC E1), the LB2 box lock bit 2 (AC E2), LB1 first; the
-// LB3 box is never passed.
-TEST_F(LockBits, WritingProgramsTheBitsOfLB1AndLB2WhateverLB3) {
+// Every ticked box is programmed, one Write Lock Bits instruction a bit, LB1 first (LB3:
+// AC E3, lock mode 4); then the bits are read back and the boxes show what the chip holds.
+TEST_F(LockBits, WritingProgramsEveryTickedBoxAndShowsWhatTheChipReads) {
   Open();
   Box("cbRwLockBits")->click();
   struct Case {
     bool lb1, lb2, lb3;
     std::vector<int> instructions;
     uint8_t lockBits;
+    const char* note;
   };
-  for (const Case& c :
-       {Case{true, true, false, {0xE1, 0xE2}, 0x03}, Case{true, false, true, {0xE1}, 0x01},
-        Case{false, true, true, {0xE2}, 0x02}, Case{false, false, true, {0xE0}, 0x00}}) {
+  for (const Case& c : {Case{true, false, true, {0xE1, 0xE3}, 0x05, "Programmed LB1 and LB3"},
+                        Case{false, true, false, {0xE2}, 0x02, "Programmed LB2"},
+                        Case{false, false, false, {0xE0}, 0x00, "Programmed no lock bit"}}) {
     Chip()->SetLockBits(0);
     Chip()->ClearEvents();
     SetBoxes(c.lb1, c.lb2, c.lb3);
     Button("btnLockBits")->click();
-    EXPECT_EQ(LockInstructions(), c.instructions) << c.lb1 << c.lb2 << c.lb3;
-    EXPECT_EQ(Chip()->LockBits(), c.lockBits) << c.lb1 << c.lb2 << c.lb3;
-    EXPECT_EQ(Boxes(), (std::vector<bool>{c.lb1, c.lb2, c.lb3}));
+    ASSERT_TRUE(Until([&] { return Idle(); }));
+    EXPECT_EQ(LockInstructions(), c.instructions) << c.note;
+    EXPECT_EQ(Chip()->LockBits(), c.lockBits) << c.note;
+    EXPECT_EQ(Boxes(), (std::vector<bool>{c.lb1, c.lb2, c.lb3})) << c.note;
+    EXPECT_EQ(Note().rfind(c.note, 0), 0u) << Note();
   }
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -70,41 +73,44 @@ TEST_F(LockBits, ReadingSetsEveryBoxBothWays) {
   Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB3);
   SetBoxes(false, true, false);
   Button("btnLockBits")->click();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
   EXPECT_EQ(Boxes(), (std::vector<bool>{true, false, true}));
-  Chip()->SetLockBits(0);
-  Button("btnLockBits")->click();
-  EXPECT_EQ(Boxes(), (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(Note(), "Read the lock bits: LB1=1 LB2=0 LB3=1 in 1.8 s");
 }
 
-TEST_F(LockBits, TheOperationHoldsTheWindowForTheDeviceWaitsAndThenLetsGo) {
+// The device works on the worker's thread: the window goes on handling clicks meanwhile,
+// refusing those that would start a second operation.
+TEST_F(LockBits, TheWindowStaysLiveWhileTheDeviceWaits) {
   Open();
-  clock.ClearSleeps();
+  clock.HoldAtSleep(1);  // the reset pulse
   Button("btnLockBits")->click();
-  uint32_t waited = 0;
-  for (uint32_t ms : clock.Sleeps()) waited += ms;
-  EXPECT_EQ(waited, 1800u);  // reset pulse and programming enable
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(Note(), "Read the lock bits: LB1=0 LB2=0 LB3=0 in 1.8 s");
-  Box("cbRwLockBits")->click();
-  Box("CheckBox2")->click();
-  Button("btnLockBits")->click();
-  EXPECT_EQ(Note(), "Programmed LB2 in 1.8 s");
+  ASSERT_TRUE(clock.WaitUntilHeld());
+  EXPECT_FALSE(Idle());
+  Button("Button1")->click();
+  EXPECT_EQ(Note(), "Busy: the lock-bit read is running; wait until it ends");
+  clock.Release();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
+  EXPECT_EQ(Chip()->WrittenBytes().size(), 4u + 12 + 4) << "one operation only";
 }
 
-TEST_F(LockBits, AFailureReachesAMessageBoxAndLeavesTheBoxes) {
+// A failed read leaves the boxes showing that the bits are unknown; an erase clears them.
+TEST_F(LockBits, AFailureLeavesThemUnknownAndAnEraseClearsThem) {
   Open();
   SetBoxes(true, false, true);
   Item("COM3")->trigger();
   Button("btnLockBits")->click();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].find("cannot open COM3"), std::string::npos);
-  EXPECT_EQ(Boxes(), (std::vector<bool>{true, false, true}));
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-  Box("cbRwLockBits")->click();
-  Button("btnLockBits")->click();
-  EXPECT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_TRUE(window->isEnabled());
+  for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox3"}) {
+    EXPECT_EQ(Box(name)->checkState(), Qt::PartiallyChecked) << name;
+  }
+  Item("COM1")->trigger();
+  Chip()->SetLockBits(SimChip::kLB1);
+  SetBoxes(true, false, false);
+  Item("itemErase")->trigger();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
+  EXPECT_EQ(Boxes(), (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(Chip()->LockBits(), 0);
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
   Choose("/nonexistent/ttyUSB9");
   ReadSignature();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].find("(the link uses /nonexistent/ttyUSB9, chosen in the port "
-                                     "menu)"),
+  EXPECT_NE(dialogs.messages[0].find("Sériový port /nonexistent/ttyUSB9 nelze otevřít"),
             std::string::npos)
       << dialogs.messages[0];
 

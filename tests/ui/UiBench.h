@@ -63,14 +63,14 @@ class UiBench : public ::testing::Test {
     return window->Resolver().SimChipFor(target);
   }
 
-  // The controls that an operation disables (EnableControls), the chip menu last.
+  // The controls that an operation disables (EnableControls), the chip and port menus last.
   std::vector<bool> RequestControlsEnabled() const {
     return {MenuItem("itemFile")->isEnabled(), MenuItem("itemDevice")->isEnabled(),
             Button("btnProgram")->isEnabled(), Button("btnRead")->isEnabled(),
             Button("btnReadSig")->isEnabled(), Button("btnLockBits")->isEnabled(),
-            MenuItem("itemChip")->isEnabled()};
+            MenuItem("itemChip")->isEnabled(), MenuItem("port1")->isEnabled()};
   }
-  static std::vector<bool> All(bool on) { return std::vector<bool>(7, on); }
+  static std::vector<bool> All(bool on) { return std::vector<bool>(8, on); }
   // What the status bar shows over its text just now.
   std::string Note() const { return Find<TStatusBar>("StatusBar")->currentMessage().toStdString(); }
 
