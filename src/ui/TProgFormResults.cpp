@@ -20,6 +20,7 @@ int DeviceType(const ChipCatalog::Chip& chip) {
 
 std::string TProgForm::Succeeded(const Result& result) {
   const ChipOutcome& outcome = result.outcome;
+  CGauge1->SetProgress(100);
   switch (result.request.operation) {
     case Operation::Signature:
       ShowSignature(outcome.signature);

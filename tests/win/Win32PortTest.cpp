@@ -136,7 +136,9 @@ TEST_F(Win32Port, TheLinkReadsTheChipsSignature) {
   ASSERT_GT(number, 0) << "ISP89_WIN_TEST_PORT must be COMn, not " << name_;
   TSerial serial(number, resolver);
   AT89S52 device(&serial);
-  EXPECT_EQ(0x06521E, device.ReadSignature());
+  ChipOutcome outcome;
+  device.Run(ChipRequest(ChipRequest::Operation::Signature), outcome);
+  EXPECT_EQ(0x06521E, outcome.signature);
   EXPECT_FALSE(serial.IsOpen());
 }
 
