@@ -18,8 +18,10 @@ int DeviceType(const ChipCatalog::Chip& chip) {
 
 }  // namespace
 
+// Said before any question is asked, so that its time is the operation's.
 std::string TProgForm::Succeeded(const Result& result) {
   const ChipOutcome& outcome = result.outcome;
+  const std::string summary = Summary(result);
   CGauge1->SetProgress(100);
   switch (result.request.operation) {
     case Operation::Signature:
@@ -44,7 +46,7 @@ std::string TProgForm::Succeeded(const Result& result) {
     default:
       break;
   }
-  return Summary(result);
+  return summary;
 }
 
 std::string TProgForm::Summary(const Result& result) const {
