@@ -166,55 +166,52 @@ TEST(ChipOperationsProgress, EachPhaseIsAnnouncedAndCountsItsPagesToAHundred) {
 // Each guard stops the operation before the chip is changed or read, unless forced.
 TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
   const std::vector<uint8_t> data = Pattern(256);
+  std::vector<uint8_t> folding(8192, 0xFF);
+  folding[0x1000] = 0x12;  // the AT89S51 ignores A12: this would land on 0000
+  const SimChip::Model s51 = SimChip::Model::AT89S51, s52 = SimChip::Model::AT89S52;
   const struct {
     const char* name;
+    SimChip::Model model;
     ChipRequest request;
     const char* chosen;
+    bool force;
     uint8_t lockBits;
     bool hidesSignature;
     std::optional<Kind> failure;
     bool flashChanged;
   } cases[] = {
-      {"another chip", Request(Operation::Write, Check::Changed, ImageOf(data)), "AT89S51", 0,
-       false, Kind::OtherChip, false},
-      {"read-protected read", Request(Operation::Read), nullptr, SimChip::kLB2, false,
+      {"another chip", s52, Request(Operation::Write, Check::Changed, ImageOf(data)), "AT89S51",
+       false, 0, false, Kind::OtherChip, false},
+      {"another chip, protected, forced", s52, Request(Operation::Read), "AT89S51", true,
+       SimChip::kLB2, false, std::nullopt, false},
+      {"read-protected read", s52, Request(Operation::Read), nullptr, false, SimChip::kLB2, false,
        Kind::ReadProtected, false},
-      {"mismatch", Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr, 0, false,
-       Kind::Mismatch, false},
-      {"not blank", Request(Operation::BlankCheck), nullptr, 0, false, Kind::Mismatch, false},
-      {"hidden signature, write", Request(Operation::Write, Check::Changed, ImageOf(data)), nullptr,
-       SimChip::kLB1 | SimChip::kLB2, true, std::nullopt, true},
-      {"hidden signature, read", Request(Operation::Read), nullptr, SimChip::kLB2, true,
+      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
+       false, 0, false, Kind::ImageFolds, false},
+      {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr, false,
+       0, false, Kind::Mismatch, false},
+      {"not blank", s52, Request(Operation::BlankCheck), nullptr, false, 0, false, Kind::Mismatch,
+       false},
+      {"hidden signature, write", s52, Request(Operation::Write, Check::Changed, ImageOf(data)),
+       nullptr, false, SimChip::kLB1 | SimChip::kLB2, true, std::nullopt, true},
+      {"hidden signature, read", s52, Request(Operation::Read), nullptr, false, SimChip::kLB2, true,
        Kind::UnknownChip, false},
   };
   for (const auto& c : cases) {
-    DeviceBench bench;
+    DeviceBench bench({}, c.model);
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     bench.chip->SetLockBits(c.lockBits);
     bench.chip->SetSignatureHiddenWhenLocked(c.hidesSignature);
     ChipRequest request = c.request;
     if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
+    request.force = c.force;
     ChipOutcome outcome;
     EXPECT_EQ(KindOf(bench, request, outcome), c.failure) << c.name;
     EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
     EXPECT_EQ(outcome.erasedFirst, c.hidesSignature && c.request.operation == Operation::Write)
         << c.name;
+    EXPECT_EQ(outcome.forcedPastSignature && outcome.forcedPastProtection, c.force) << c.name;
   }
-}
-
-// The AT89S51 ignores A12: data at 1000 would land on 0000.
-TEST(ChipOperationsGuards, AnImageThatWouldFoldOntoTheSmallerChipIsRefused) {
-  DeviceBench bench({}, SimChip::Model::AT89S51);
-  std::vector<uint8_t> folding(8192, 0xFF);
-  folding[0x1000] = 0x12;
-  ChipOutcome outcome;
-  std::optional<ChipFailure> failure =
-      FailureIn(bench, Request(Operation::Write, Check::Changed, ImageOf(folding)), outcome);
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(failure->What(), Kind::ImageFolds);
-  EXPECT_EQ(failure->Of().foldingAddress, 0x1000u);
-  EXPECT_FALSE(outcome.erased);
-  EXPECT_EQ(bench.chip->Flash(), std::vector<uint8_t>(8192, 0xFF));
 }
 
 // The window's device checks the signature against its own chip.
@@ -224,19 +221,6 @@ TEST(ChipOperationsGuards, TheDeviceChoosesItsOwnChip) {
   EXPECT_THROW(bench.device.Run(Request(Operation::Erase), outcome), ChipFailure);
   EXPECT_EQ(outcome.found, ChipCatalog::FindByName("AT89S51"));
   EXPECT_FALSE(outcome.erased);
-}
-
-TEST(ChipOperationsGuards, ForceGoesOnAndSaysSo) {
-  DeviceBench bench;
-  bench.chip->SetLockBits(SimChip::kLB2);
-  ChipRequest request = Request(Operation::Read);
-  request.chosen = ChipCatalog::FindByName("AT89S51");
-  request.force = true;
-  ChipOutcome outcome = bench.Run(request);
-  EXPECT_TRUE(outcome.forcedPastSignature);
-  EXPECT_TRUE(outcome.forcedPastProtection);
-  EXPECT_EQ(outcome.chip, request.chosen);
-  ASSERT_TRUE(outcome.image);
 }
 
 TEST(ChipOperationsGuards, AMismatchNamesTheFirstDifferenceAndTheCount) {
@@ -442,16 +426,6 @@ TEST(ChipOperationsTrace, TransfersLeaveTheirBytesUnlessSwitchedOff) {
     EXPECT_EQ(ScratchFolder::Read("writed_memory.bin"), image);
     EXPECT_EQ(ScratchFolder::Read("readed_memory.bin"), image);
   }
-}
-
-// A trace that cannot be created costs only the trace.
-TEST(ChipOperationsTrace, ATraceThatCannotBeCreatedDoesNotStopTheRead) {
-  ScratchFolder folder;
-  std::filesystem::create_directory("readed_memory.bin");
-  DeviceBench bench;
-  ChipRequest read = Request(Operation::Read);
-  read.traceFiles = true;
-  EXPECT_TRUE(bench.Run(read).image);
 }
 
 }  // namespace
