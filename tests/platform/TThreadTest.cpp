@@ -1,11 +1,14 @@
-// The thread's start, its suspend and resume hand-over, and its end.
+// The thread's start, its suspend and resume hand-over, and its end; a stop that ends a wait.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
+#include "platform/StopSignal.h"
+#include "platform/SystemClock.h"
 #include "platform/TThread.h"
 
 namespace {
@@ -117,3 +120,25 @@ TEST(TThreadHandOver, ResumeDuringAPassIsRememberedForTheNextSuspend) {
 }
 
 }  // namespace
+
+// A long wait on the real clock ends as soon as another thread raises the stop, and runs its
+// whole length when nobody does.
+TEST(StopSignal, EndsALongWaitOnTheRealClockAtOnce) {
+  SystemClock& clock = SystemClock::Instance();
+  StopSignal stop;
+  const auto start = clock.Now();
+  EXPECT_FALSE(clock.SleepUnlessStopped(30, stop));
+  EXPECT_GE(clock.Now() - start, std::chrono::milliseconds(30));
+
+  std::thread raiser([&] {
+    clock.SleepMs(50);
+    stop.Raise();
+  });
+  const auto raisedFrom = clock.Now();
+  EXPECT_TRUE(clock.SleepUnlessStopped(60000, stop));
+  raiser.join();
+  EXPECT_LT(clock.Now() - raisedFrom, std::chrono::seconds(10));
+  EXPECT_TRUE(clock.SleepUnlessStopped(60000, stop)) << "it stays raised";
+  stop.Clear();
+  EXPECT_FALSE(stop.Raised());
+}
