@@ -222,9 +222,10 @@ void ChipOperations::Write() {
   }
   const std::vector<uint8_t> checked =
       request_->check == ChipRequest::Check::Whole ? FlashPages() : written;
-  Buffer chip(kImageSize);
-  ReadPages(checked, chip, ProcessListener::PHASE_VERIFYING);
-  Compare(chip, image, checked);
+  auto chip = std::make_shared<Buffer>(kImageSize);
+  outcome_.readBack = chip;
+  ReadPages(checked, *chip, ProcessListener::PHASE_VERIFYING);
+  Compare(*chip, image, checked);
   outcome_.pagesVerified = static_cast<int>(checked.size());
   session_.CollectAnswers();
 }
@@ -232,9 +233,10 @@ void ChipOperations::Write() {
 void ChipOperations::Verify() {
   const Buffer& image = *request_->image;
   CheckFitsFlash(image);
-  Buffer chip(kImageSize);
-  ReadPages(FlashPages(), chip, ProcessListener::PHASE_VERIFYING);
-  Compare(chip, image, FlashPages());
+  auto chip = std::make_shared<Buffer>(kImageSize);
+  outcome_.readBack = chip;
+  ReadPages(FlashPages(), *chip, ProcessListener::PHASE_VERIFYING);
+  Compare(*chip, image, FlashPages());
   outcome_.pagesVerified = static_cast<int>(FlashPages().size());
 }
 
@@ -245,9 +247,10 @@ void ChipOperations::Erase() {
 }
 
 void ChipOperations::BlankCheck() {
-  Buffer chip(kImageSize);
-  ReadPages(FlashPages(), chip, ProcessListener::PHASE_BLANK_CHECK);
-  Compare(chip, Buffer(kImageSize), FlashPages());
+  auto chip = std::make_shared<Buffer>(kImageSize);
+  outcome_.readBack = chip;
+  ReadPages(FlashPages(), *chip, ProcessListener::PHASE_BLANK_CHECK);
+  Compare(*chip, Buffer(kImageSize), FlashPages());
   outcome_.pagesVerified = static_cast<int>(FlashPages().size());
 }
 

@@ -31,6 +31,10 @@ struct ChipOutcome {
   std::optional<int8_t> lockBits;
   // Read: the 8 KB the chip holds (on a 4 KB chip the upper half mirrors the lower).
   std::shared_ptr<const Buffer> image;
+  // Verify, Blank check and the read-back of a write: the chip's bytes that were compared, FF
+  // in the pages that were not read (erased ones, or above a 4 KB chip's flash). Kept after a
+  // mismatch, so that a front end can show them beside the bytes expected.
+  std::shared_ptr<const Buffer> readBack;
   int pagesWritten = kNotDone;
   int pagesToWrite = kNotDone;
   int pagesVerified = kNotDone;

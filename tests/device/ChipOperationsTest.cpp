@@ -238,6 +238,9 @@ TEST(ChipOperationsGuards, AMismatchNamesTheFirstDifferenceAndTheCount) {
   EXPECT_EQ(failure->Of().difference.first, 0x0123u);
   EXPECT_EQ(failure->Of().difference.actual, flash[0x0123]);
   EXPECT_EQ(failure->Of().compared, 8192u);
+  // The chip's bytes stay with the outcome, to be shown beside the image's.
+  ASSERT_TRUE(outcome.readBack);
+  EXPECT_EQ(Bytes(*outcome.readBack), flash);
 }
 
 // A stop ends the operation at once in a long wait, or at the next page; the outcome says how
