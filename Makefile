@@ -8,6 +8,9 @@ PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
             libclang-rt-14-dev
 # The serial port list (libserialport), and making and checking the Debian package.
 PACKAGES += pkg-config libserialport-dev dpkg-dev lintian man-db bash-completion unzip
+# Qt's translation tools (lupdate, lrelease, and their CMake package) for the window's
+# languages.
+PACKAGES += qt6-tools-dev qt6-l10n-tools
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
 
