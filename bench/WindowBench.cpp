@@ -35,9 +35,14 @@ constexpr std::chrono::minutes kLongestOperation{2};
 class ChosenPathDialogs : public UserDialogs {
  public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { messages.push_back(text); }
   bool Ask(const std::string&) override { return false; }
-  bool OpenFile(const std::string&, std::string& chosen) override { return Answer(chosen); }
-  bool SaveFile(const std::string&, const std::string&, std::string& chosen) override {
+  bool Confirm(const std::string&, bool&) override { return false; }
+  bool OpenFile(const std::string&, const std::string&, std::string& chosen) override {
+    return Answer(chosen);
+  }
+  bool SaveFile(const std::string&, const std::string&, const std::string&,
+                std::string& chosen) override {
     return Answer(chosen);
   }
 
@@ -132,6 +137,8 @@ class WindowRun {
     context.dialogs = &dialogs_;
     context.ports = [] { return std::vector<SystemPort>{}; };
     context.arguments = std::vector<std::string>{"isp89"};
+    // Settings of its own in the working folder: the user's stay as they are.
+    context.settingsFile = (std::filesystem::current_path() / "isp89.conf").string();
     window_ = std::make_unique<TProgForm>(context);
     // A line made afresh with the options: one the window made before would have none.
     window_->Resolver().SetSimLineOptions(RealLine());

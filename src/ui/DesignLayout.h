@@ -14,8 +14,8 @@ class DesignLayout {
   // Records the design geometry (in the parent's coordinates) and sets it.
   void Place(QWidget* widget, int left, int top, int width, int height);
   // Places a label at its position, as wide as its text and as high as the row it names,
-  // so its text lines up with the field beside it.
-  void PlaceAtPoint(QWidget* widget, int left, int top, int rowHeight);
+  // so its text lines up with the field beside it, which begins `room` to the right.
+  void PlaceAtPoint(QWidget* widget, int left, int top, int rowHeight, int room);
 
   // The factor the recorded controls need, at least 1, rounded up to a twentieth.
   double NeededScale() const;
@@ -28,6 +28,7 @@ class DesignLayout {
     QWidget* widget;
     QRect design;
     bool sizedToContent;
+    int room;  // sized to content: the width up to the next control
   };
   std::vector<Entry> entries_;
 };

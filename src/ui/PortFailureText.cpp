@@ -1,17 +1,25 @@
 #include "ui/PortFailureText.h"
 
-#include <cctype>
+#include <QCoreApplication>
+#include <QString>
 
 namespace {
 
 using Cause = PortOpenFailure::Cause;
 
-const char* const kOtherPort = "choose another port in the port menu";
+// The window's words, in its language.
+class PortFailureWords {
+  Q_DECLARE_TR_FUNCTIONS(PortFailureText)
+};
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QString OtherPort() { return PortFailureWords::tr("choose another port in the port menu"); }
 
 // The device behind the port's name, when it is another: "/dev/ttyUSB0 (from ISP89_COM3)".
-std::string Device(const PortOpenFailure& failure) {
-  if (failure.device.empty() || failure.device == failure.name) return failure.name;
-  return failure.device + (failure.via.empty() ? "" : " (" + failure.via + ")");
+QString Device(const PortOpenFailure& failure) {
+  if (failure.device.empty() || failure.device == failure.name) return Q(failure.name);
+  return Q(failure.device) + (failure.via.empty() ? "" : " (" + Q(failure.via) + ")");
 }
 
 bool IsNameCause(Cause cause) {
@@ -20,55 +28,58 @@ bool IsNameCause(Cause cause) {
 }
 
 // What happened: the device and the system's reason, or for a name, what it matched.
-std::string Fact(const PortOpenFailure& failure) {
-  if (IsNameCause(failure.cause) && !failure.reason.empty()) return failure.reason;
-  return Device(failure) + (failure.reason.empty() ? "" : ": " + failure.reason);
+QString Fact(const PortOpenFailure& failure) {
+  if (IsNameCause(failure.cause) && !failure.reason.empty()) return Q(failure.reason);
+  return Device(failure) + (failure.reason.empty() ? "" : ": " + Q(failure.reason));
 }
 
-std::string PermissionAdvice(const std::string& group) {
-  if (group.empty()) return std::string("your user may not open this device: ") + kOtherPort;
-  return "the device belongs to the group " + group +
-         ", and your user is not in it: add it (sudo usermod -aG " + group +
-         " $USER), then log in again";
+QString PermissionAdvice(const std::string& group) {
+  if (group.empty())
+    return PortFailureWords::tr("your user may not open this device: %1").arg(OtherPort());
+  return PortFailureWords::tr(
+             "the device belongs to the group %1, and your user is not in it: add it (sudo "
+             "usermod -aG %1 $USER), then log in again")
+      .arg(Q(group));
 }
 
-std::string NoUsbMatchAdvice(const std::string& listedPath) {
-  if (listedPath.empty()) return std::string("connect the adapter, or ") + kOtherPort;
-  return "choose " + listedPath + " in the port menu";
+QString NoUsbMatchAdvice(const std::string& listedPath) {
+  if (listedPath.empty())
+    return PortFailureWords::tr("connect the adapter, or %1").arg(OtherPort());
+  return PortFailureWords::tr("choose %1 in the port menu").arg(Q(listedPath));
 }
 
-std::string Advice(const PortOpenFailure& failure) {
+QString Advice(const PortOpenFailure& failure) {
   switch (failure.cause) {
     case Cause::NoDevice:
-      return std::string("connect the adapter, or ") + kOtherPort;
+      return PortFailureWords::tr("connect the adapter, or %1").arg(OtherPort());
     case Cause::Permission:
       return PermissionAdvice(failure.group);
     case Cause::InUse:
-      return "the port is in use by another program: close it and try again";
+      return PortFailureWords::tr("the port is in use by another program: close it and try again");
     case Cause::NotSerial:
-      return std::string("this is not a serial port: ") + kOtherPort;
+      return PortFailureWords::tr("this is not a serial port: %1").arg(OtherPort());
     case Cause::NoUsbMatch:
       return NoUsbMatchAdvice(failure.listedPath);
     case Cause::SeveralUsbMatch:
-      return "choose the adapter by its device in the port menu";
+      return PortFailureWords::tr("choose the adapter by its device in the port menu");
     case Cause::UnknownName:
     case Cause::SettingsRefused:
-      return kOtherPort;
+      return OtherPort();
     case Cause::Other:
       break;
   }
-  return "";
+  return {};
 }
 
-std::string Capitalized(std::string text) {
-  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-  return text;
+QString Capitalized(const QString& text) {
+  return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
 }
 
 }  // namespace
 
 std::string PortFailureText(const PortOpenFailure& failure) {
-  const std::string advice = Advice(failure);
-  return "Sériový port " + failure.name + " nelze otevřít\n" + Capitalized(Fact(failure)) +
-         (advice.empty() ? "" : ". " + Capitalized(advice)) + ".";
+  const QString advice = Advice(failure);
+  return (PortFailureWords::tr("Serial port %1 cannot be opened").arg(Q(failure.name)) + "\n" +
+          Capitalized(Fact(failure)) + (advice.isEmpty() ? "" : ". " + Capitalized(advice)) + ".")
+      .toStdString();
 }

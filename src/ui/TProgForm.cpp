@@ -45,7 +45,7 @@ QLabel* RowLabel(QWidget* parent, const char* name, const char* caption) {
   return label;
 }
 
-QCheckBox* LockBitBox(QWidget* parent, const char* name, const char* caption, bool enabled) {
+QCheckBox* LockBitBox(QWidget* parent, const char* name, const QString& caption, bool enabled) {
   auto* box = Named(new QCheckBox(caption, parent), name);
   box->setEnabled(enabled);
   return box;
@@ -63,17 +63,21 @@ TProgForm::TProgForm(const ProgFormContext& context, QWidget* owner)
       arguments(context.arguments ? ProgramArguments(*context.arguments)
                                   : ProgramArguments::FromProcess()),
       resolver(clock,
-               context.ports ? context.ports : PortResolver::PortLister(&QtSerialPorts::List)) {
+               context.ports ? context.ports : PortResolver::PortLister(&QtSerialPorts::List)),
+      settings(context.settingsFile),
+      recent(settings.RecentFiles()) {
   BuildControls();
   BuildMenus();
   serial = std::make_unique<TSerial>(1, portOpener);
-  SelectDevice(1);
+  SelectDevice(settings.Device());
   ItemAT89S51->setData(1);
   ItemAT89S52->setData(2);
   image.reset();
-  ParseCommandLine();
   BuildPortMenu();
+  BuildViewMenu();
   BuildHelpMenu();
+  RestoreSettings();
+  ParseCommandLine();
 }
 
 // The worker goes first and returns only once its thread has ended, so nothing runs on the
@@ -89,7 +93,8 @@ TProgForm::~TProgForm() {
 
 void TProgForm::BuildControls() {
   setObjectName("ProgForm");
-  setWindowTitle("ProgForm");
+  setWindowTitle("isp89");
+  setAcceptDrops(true);
   move(234, 147);
 
   auto* client = Named(new QWidget(this), "client");
@@ -99,47 +104,49 @@ void TProgForm::BuildControls() {
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel1->setAccessibleName("Panel1");
   design.Place(Panel1, 8, 8, 385, 273);
-  btnProgram = Named(new QPushButton("Write", Panel1), "btnProgram");
+  btnProgram = Named(new QPushButton(tr("&Write"), Panel1), "btnProgram");
   design.Place(btnProgram, 24, 16, 75, 25);
-  btnRead = Named(new QPushButton("Read", Panel1), "btnRead");
+  btnRead = Named(new QPushButton(tr("&Read"), Panel1), "btnRead");
   design.Place(btnRead, 24, 48, 75, 25);
-  btnReadSig = Named(new QPushButton("Read Signature Bytes", Panel1), "btnReadSig");
+  btnReadSig = Named(new QPushButton(tr("Read &Signature Bytes"), Panel1), "btnReadSig");
   design.Place(btnReadSig, 24, 80, 113, 25);
-  btnLockBits = Named(new QPushButton("Read Lock Bits", Panel1), "btnLockBits");
+  btnLockBits = Named(new QPushButton(tr("Read &Lock Bits"), Panel1), "btnLockBits");
   design.Place(btnLockBits, 24, 120, 113, 25);
-  Button1 = Named(new QPushButton("Test", Panel1), "Button1");
+  Button1 = Named(new QPushButton(tr("&Test"), Panel1), "Button1");
   design.Place(Button1, 24, 216, 75, 25);
 
-  GroupBox1 = Named(new QGroupBox("Signature", Panel1), "GroupBox1");
+  GroupBox1 = Named(new QGroupBox(tr("Signature"), Panel1), "GroupBox1");
   design.Place(GroupBox1, 152, 16, 185, 105);
   Label1 = RowLabel(GroupBox1, "Label1", "0x000H");
-  design.PlaceAtPoint(Label1, 40, 16, 21);
+  design.PlaceAtPoint(Label1, 40, 16, 21, 48);
   Edit1 = SignatureEdit(GroupBox1, "Edit1");
   design.Place(Edit1, 88, 16, 57, 21);
   Label2 = RowLabel(GroupBox1, "Label2", "0x100H");
-  design.PlaceAtPoint(Label2, 40, 48, 21);
+  design.PlaceAtPoint(Label2, 40, 48, 21, 48);
   Edit2 = SignatureEdit(GroupBox1, "Edit2");
   design.Place(Edit2, 88, 48, 57, 21);
   Label3 = RowLabel(GroupBox1, "Label3", "0x200H");
-  design.PlaceAtPoint(Label3, 40, 80, 21);
+  design.PlaceAtPoint(Label3, 40, 80, 21, 48);
   Edit3 = SignatureEdit(GroupBox1, "Edit3");
   design.Place(Edit3, 88, 76, 57, 21);
 
-  GroupBox2 = Named(new QGroupBox("Lock Bits", Panel1), "GroupBox2");
+  GroupBox2 = Named(new QGroupBox(tr("Lock Bits"), Panel1), "GroupBox2");
   design.Place(GroupBox2, 152, 128, 185, 105);
-  CheckBox1 = LockBitBox(GroupBox2, "CheckBox1", "LB1", false);
+  CheckBox1 = LockBitBox(GroupBox2, "CheckBox1", tr("LB&1"), false);
   design.Place(CheckBox1, 8, 24, 97, 17);
-  CheckBox2 = LockBitBox(GroupBox2, "CheckBox2", "LB2", false);
+  CheckBox2 = LockBitBox(GroupBox2, "CheckBox2", tr("LB&2"), false);
   design.Place(CheckBox2, 8, 48, 97, 17);
-  CheckBox3 = LockBitBox(GroupBox2, "CheckBox3", "LB3", false);
+  CheckBox3 = LockBitBox(GroupBox2, "CheckBox3", tr("LB&3"), false);
   design.Place(CheckBox3, 8, 72, 97, 17);
-  cbRwLockBits = LockBitBox(GroupBox2, "cbRwLockBits", "Write", true);
+  cbRwLockBits = LockBitBox(GroupBox2, "cbRwLockBits", tr("Writ&e"), true);
   design.Place(cbRwLockBits, 64, 24, 97, 17);
 
   CGauge1 = Named(new TCGauge(client), "CGauge1");
   design.Place(CGauge1, 8, 376, 665, 33);
   StatusBar = Named(new TStatusBar(this), "StatusBar");
   setStatusBar(StatusBar);
+  imageField = Named(new QLabel(StatusBar), "imageField");
+  StatusBar->addPermanentWidget(imageField);
 
   layoutScale = design.NeededScale();
   design.Apply(layoutScale);
@@ -166,31 +173,20 @@ void TProgForm::BuildMenus() {
   // its height.
   MainMenu1->setNativeMenuBar(false);
 
-  // The captions carry mnemonics (Alt+F, Alt+D, Alt+P, Alt+C); they show as the plain words.
-  itemFile = MainMenu1->addMenu("&file");
-  itemFile->setObjectName("itemFile");
-  itemOpen = itemFile->addAction("open");
-  itemOpen->setObjectName("itemOpen");
-  itemOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  itemSave = itemFile->addAction("save");
-  itemSave->setObjectName("itemSave");
-  itemSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  itemSave->setEnabled(false);
-  connect(itemOpen, &QAction::triggered, this, [this] { itemOpenClick(itemOpen); });
-  connect(itemSave, &QAction::triggered, this, [this] { itemSaveClick(itemSave); });
-
-  itemDevice = MainMenu1->addMenu("&device");
+  // Every caption carries a mnemonic (Alt+F, Alt+D, ...; in a menu its letter alone).
+  BuildFileMenu();
+  itemDevice = MainMenu1->addMenu(tr("&device"));
   itemDevice->setObjectName("itemDevice");
-  ItemAT89S51 = itemDevice->addAction("AT89S51");
+  ItemAT89S51 = itemDevice->addAction(tr("AT89S5&1"));
   ItemAT89S51->setObjectName("ItemAT89S51");
-  ItemAT89S52 = itemDevice->addAction("AT89S52");
+  ItemAT89S52 = itemDevice->addAction(tr("AT89S5&2"));
   ItemAT89S52->setObjectName("ItemAT89S52");
   for (QAction* item : {ItemAT89S51, ItemAT89S52}) {
     item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, item] { DeviceSelectClick(item); });
   }
 
-  port1 = MainMenu1->addMenu("&port");
+  port1 = MainMenu1->addMenu(tr("&port"));
   port1->setObjectName("port1");
   BuildChipMenu();
   resize(DesignLayout::Scaled(kClientWidth, layoutScale),
@@ -217,22 +213,29 @@ void TProgForm::SelectDevice(int type) {
 
 // Verify, erase and blank check run on the worker like the other transfers.
 void TProgForm::BuildChipMenu() {
-  itemChip = menuBar()->addMenu("&chip");
+  itemChip = menuBar()->addMenu(tr("&chip"));
   itemChip->setObjectName("itemChip");
-  itemVerify = itemChip->addAction("&Verify");
+  itemVerify = itemChip->addAction(tr("&Verify"));
   itemVerify->setObjectName("itemVerify");
-  itemErase = itemChip->addAction("&Erase");
+  itemErase = itemChip->addAction(tr("&Erase"));
   itemErase->setObjectName("itemErase");
-  itemBlankCheck = itemChip->addAction("&Blank check");
+  itemBlankCheck = itemChip->addAction(tr("&Blank check"));
   itemBlankCheck->setObjectName("itemBlankCheck");
   itemChip->addSeparator();
-  itemVerifyAfterWrite = itemChip->addAction("Verify after &write");
+  itemVerifyAfterWrite = itemChip->addAction(tr("Verify after &write"));
   itemVerifyAfterWrite->setObjectName("itemVerifyAfterWrite");
   itemVerifyAfterWrite->setCheckable(true);
+  itemConfirmErase = itemChip->addAction(tr("&Ask before Erase"));
+  itemConfirmErase->setObjectName("itemConfirmErase");
+  itemConfirmErase->setCheckable(true);
   connect(itemVerify, &QAction::triggered, this, [this] { itemVerifyClick(itemVerify); });
   connect(itemErase, &QAction::triggered, this, [this] { itemEraseClick(itemErase); });
   connect(itemBlankCheck, &QAction::triggered, this,
           [this] { itemBlankCheckClick(itemBlankCheck); });
+  connect(itemVerifyAfterWrite, &QAction::toggled, this,
+          [this](bool on) { settings.SetVerifyAfterWrite(on); });
+  connect(itemConfirmErase, &QAction::toggled, this,
+          [this](bool on) { settings.SetConfirmErase(on); });
 }
 
 void TProgForm::EnableControls(bool on) {

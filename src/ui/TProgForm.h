@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDockWidget>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,11 +20,16 @@
 #include "device/AT89S5X.h"
 #include "device/ChipFailure.h"
 #include "image/Buffer.h"
+#include "image/ImageFile.h"
 #include "serial/TSerial.h"
 #include "sim/SimPortResolver.h"
 #include "ui/ChosenPortOpener.h"
 #include "ui/DesignLayout.h"
+#include "ui/HexView.h"
+#include "ui/OperationLog.h"
 #include "ui/ProgFormContext.h"
+#include "ui/RecentFiles.h"
+#include "ui/WindowSettings.h"
 #include "ui/widgets/ProgramArguments.h"
 #include "ui/widgets/QtMessageTarget.h"
 #include "ui/widgets/TCGauge.h"
@@ -42,14 +50,22 @@
 // The chip is checked as the command line checks it: a signature that names another chip
 // than the chosen device stops the operation before anything is changed, and the window
 // offers to switch the device and go on.
+//
+// Around the controls: the settings kept between runs (WindowSettings), the recent files, a
+// hex view of the image and a log of the operations, each in a pane of its own, and a field
+// in the status bar that describes the loaded image. Every text goes through tr(), so that
+// the window speaks the language WindowLanguage chose.
 class TProgForm : public QMainWindow {
+  Q_DECLARE_TR_FUNCTIONS(TProgForm)
+
  public:
   explicit TProgForm(QWidget* owner = nullptr);
   explicit TProgForm(const ProgFormContext& context, QWidget* owner = nullptr);
   ~TProgForm() override;
 
   void SelectDevice(int type);
-  void LoadImageFile(const std::string& path);
+  // False when the file could not be loaded (the user was told why).
+  bool LoadImageFile(const std::string& path);
   void EnableControls(bool on);
   void ShowSignature(int32_t word);
   void WMProgress(const WindowMessage& message);
@@ -66,6 +82,7 @@ class TProgForm : public QMainWindow {
   void Button1Click(QObject* sender);
   void itemOpenClick(QObject* sender);
   void itemSaveClick(QObject* sender);
+  void recentFileClick(QObject* sender);
   void DeviceSelectClick(QObject* sender);
   void menuItemClick(QObject* sender);
   void systemPortClick(QObject* sender);
@@ -88,8 +105,12 @@ class TProgForm : public QMainWindow {
  protected:
   bool event(QEvent* event) override;
   // FormClose. While an operation runs, asks whether to stop it; if so the device ends it
-  // before its next page and the window closes once the worker is through.
+  // before its next page and the window closes once the worker is through. A close that goes
+  // ahead keeps the window's place and panes in the settings.
   void closeEvent(QCloseEvent* event) override;
+  // A file dropped on the window loads as if it had been opened.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   using Operation = ChipRequest::Operation;
@@ -99,40 +120,87 @@ class TProgForm : public QMainWindow {
     ChipRequest request;
     std::chrono::nanoseconds startedAt{0};
     std::string imageName;  // Write, Verify: the file the image came from
+    std::string port;       // as the log names it
+    QString startedTime;    // the time of day it began
+    bool reloaded = false;  // Write: the image file had changed and was loaded again
+  };
+  // The loaded image file as it was on disk, to tell when it changed since.
+  struct LoadedFile {
+    std::string path;
+    ImageFile::Format format = ImageFile::Format::Raw;
+    std::filesystem::file_time_type modified;
+    uintmax_t size = 0;
   };
 
   void BuildControls();
   void BuildMenus();
+  void BuildFileMenu();
   void BuildChipMenu();
   void BuildPortMenu();
+  // "view": the hex view and the log, each a pane that docks or floats.
+  void BuildViewMenu();
+  void FitPanes();
   // "help" / "about isp89": the version, the same as the package's.
   void BuildHelpMenu();
   void RefreshSystemPorts();
+  void RefreshRecentFiles();
+
+  // The settings of the last run (TProgFormSettings.cpp); the command line comes after them.
+  void RestoreSettings();
+  void RestorePort(const std::string& port);
+  void StoreWindow();
+  std::string PortName() const;
+
   // Handlers that start or change something call this first: true, with a note in the status
   // bar, while an operation runs.
   bool RefusedWhileBusy();
   // Write and Verify need an image: false, with a box that says to open one, when none is.
-  bool HasImage(const char* operation);
+  bool HasImage(Operation operation);
+  // Write: the image file changed on disk since it was loaded is loaded again first, when the
+  // option is on (`reloaded`); false when that failed (the user was told) and nothing may be
+  // written.
+  bool ReloadedIfChanged(bool& reloaded);
+  // Erase asks first, unless the user said not to.
+  bool EraseConfirmed();
   std::string ChipName() const;
   // Hands `request` to the worker, with the controls taken away until its result.
   void Start(ChipRequest request);
-  void Finish(const std::string& summary);
-  // What a finished operation did (TProgFormResults.cpp).
-  std::string Succeeded(const Result& result);
-  std::string Failed(const Result& result);
-  std::string Summary(const Result& result) const;
+  void Finish(const Result& result, const QString& summary);
+  // What a finished operation did (TProgFormResults.cpp); the texts leave out the time.
+  QString Succeeded(const Result& result);
+  QString Failed(const Result& result);
+  QString Summary(const Result& result) const;
+  QString FailureWords(const ChipFailure& failure, const Result& result) const;
   // The signature named another chip than the chosen one: true when the user switched the
   // device and the operation was started again on it.
   bool SwitchedDevice(const ChipFailure& failure, const Result& result);
   void ShowLockBits(const Result& result);
-  // "the write"; Sentence() gives "The write".
-  static std::string Label(Operation kind);
-  static std::string Sentence(Operation kind);
+  // A mismatch shows the chip's bytes beside those expected, at the first difference.
+  void ShowMismatch(const ChipFailure& failure, const Result& result);
+
+  // The loaded image: the title, the status bar's field and the hex view follow it.
+  void ShowLoadedImage(const std::string& path, ImageFile::Format format);
+  void ShowInHexView(const Buffer& shown, const QString& caption);
+  void AddToLog(const QString& file, const QString& result);
+  void RememberFolderOf(const std::string& path);
+
+  // "the write", lower case, for the middle of a sentence.
+  static QString Label(Operation kind);
+  // The first letter in upper case, for a text that starts with a label.
+  static QString Capitalized(const QString& text);
   // "36.2 s"; Elapsed() since the operation began.
-  static std::string Seconds(std::chrono::nanoseconds duration);
-  std::string Elapsed() const;
-  std::string WithPort(const std::string& failure) const;
-  void ShowNote(const std::string& text);
+  static QString Seconds(std::chrono::nanoseconds duration);
+  QString Elapsed() const;
+  // What is left of a phase at `percent` that has taken `elapsed`: "0:12 left"; empty until
+  // the first page is done.
+  static QString TimeLeft(std::chrono::nanoseconds elapsed, int percent);
+  QString WithPort(const QString& failure) const;
+  // Over the status text until the next note or result (an operation's phase, a refusal).
+  void ShowNote(const QString& text);
+  // The status text, until the next result: what an operation did.
+  void ShowResult(const QString& text);
+  static std::string Std(const QString& text) { return text.toStdString(); }
+  static QString Q(const std::string& text) { return QString::fromStdString(text); }
 
   Clock& clock;
   std::unique_ptr<UserDialogs> ownDialogs;
@@ -141,12 +209,17 @@ class TProgForm : public QMainWindow {
   SimPortResolver resolver;
   ChosenPortOpener portOpener{resolver};
   QtMessageTarget messageTarget{this};
+  WindowSettings settings;
+  RecentFiles recent;
   DesignLayout design;
   double layoutScale = 1.0;
 
   QMenu* itemFile = nullptr;
   QAction* itemOpen = nullptr;
   QAction* itemSave = nullptr;
+  QMenu* itemRecent = nullptr;
+  QAction* itemReloadChanged = nullptr;
+  QAction* itemQuit = nullptr;
   QMenu* itemDevice = nullptr;
   QAction* ItemAT89S51 = nullptr;
   QAction* ItemAT89S52 = nullptr;
@@ -157,6 +230,8 @@ class TProgForm : public QMainWindow {
   QAction* itemErase = nullptr;
   QAction* itemBlankCheck = nullptr;
   QAction* itemVerifyAfterWrite = nullptr;
+  QAction* itemConfirmErase = nullptr;
+  QMenu* itemView = nullptr;
   QAction* itemAbout = nullptr;
   QFrame* Panel1 = nullptr;
   QPushButton* btnProgram = nullptr;
@@ -178,6 +253,11 @@ class TProgForm : public QMainWindow {
   QCheckBox* cbRwLockBits = nullptr;
   TCGauge* CGauge1 = nullptr;
   TStatusBar* StatusBar = nullptr;
+  QLabel* imageField = nullptr;
+  QDockWidget* hexDock = nullptr;
+  HexView* hexView = nullptr;
+  QDockWidget* logDock = nullptr;
+  OperationLog* log = nullptr;
 
   QAction* itemCurrentDevice = nullptr;
   std::unique_ptr<TSerial> serial;
@@ -189,6 +269,8 @@ class TProgForm : public QMainWindow {
   QAction* itemCurrentPort = nullptr;
   int devicesCreated = 0;
   std::string imageName;  // the file the image came from
+  std::optional<LoadedFile> loadedFile;
   std::optional<Running> running;
+  std::chrono::nanoseconds phaseStartedAt{0};
   bool stopRequested = false;  // the user chose to stop the operation and close
 };

@@ -8,13 +8,13 @@
 #endif
 
 void TProgForm::BuildHelpMenu() {
-  QMenu* itemHelp = menuBar()->addMenu("&help");
+  QMenu* itemHelp = menuBar()->addMenu(tr("&help"));
   itemHelp->setObjectName("itemHelp");
-  itemAbout = itemHelp->addAction("about isp89");
+  itemAbout = itemHelp->addAction(tr("&about isp89"));
   itemAbout->setObjectName("itemAbout");
   connect(itemAbout, &QAction::triggered, this, [this] {
-    dialogs.ShowMessage(std::string("isp89 ") + ISP89_VERSION +
-                        "\nIn-system programmer for the AT89S51 and AT89S52.\n"
-                        "The command line: isp89-cli; the simulated adapter: isp89-sim.");
+    dialogs.ShowMessage(Std(tr("isp89 %1\nIn-system programmer for the AT89S51 and AT89S52.\n"
+                               "The command line: isp89-cli; the simulated adapter: isp89-sim.")
+                                .arg(ISP89_VERSION)));
   });
 }

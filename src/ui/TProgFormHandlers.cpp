@@ -1,26 +1,18 @@
-// The window's handlers: requests to the worker, lock bits, files, and the menu choices.
-#include <filesystem>
+// The window's handlers: requests to the worker, lock bits, the device menu and the command
+// line.
 #include <memory>
 
-#include "image/ImageFile.h"
-#include "platform/Exception.h"
 #include "ui/TProgForm.h"
 
-namespace {
-
-// Any name is taken: the loader tells HEX by content, so the last filter shows every file.
-const char* const kOpenFilter = "bin (*.bin);;Intel HEX (*.hex *.ihx *.ihex *.h86);;All files (*)";
-const char* const kSaveFilter = "bin file (*.bin);;Intel HEX (*.hex)";
-
-}  // namespace
-
 void TProgForm::btnProgramClick(QObject*) {
-  if (RefusedWhileBusy() || !HasImage("write")) return;
+  bool reloaded = false;
+  if (RefusedWhileBusy() || !HasImage(Operation::Write) || !ReloadedIfChanged(reloaded)) return;
   ChipRequest request(Operation::Write);
   request.image = std::make_shared<const Buffer>(*image);
   request.check =
       itemVerifyAfterWrite->isChecked() ? ChipRequest::Check::Changed : ChipRequest::Check::None;
   Start(request);
+  running->reloaded = reloaded;
 }
 
 void TProgForm::btnReadClick(QObject*) {
@@ -42,7 +34,7 @@ void TProgForm::btnReadSigClick(QObject*) {
 }
 
 void TProgForm::itemVerifyClick(QObject*) {
-  if (RefusedWhileBusy() || !HasImage("verify")) return;
+  if (RefusedWhileBusy() || !HasImage(Operation::Verify)) return;
   ChipRequest request(Operation::Verify);
   request.image = std::make_shared<const Buffer>(*image);
   Start(request);
@@ -50,10 +42,23 @@ void TProgForm::itemVerifyClick(QObject*) {
 
 // The erase alone; "Blank check" reads the chip afterwards for those who want to see it.
 void TProgForm::itemEraseClick(QObject*) {
-  if (RefusedWhileBusy()) return;
+  if (RefusedWhileBusy() || !EraseConfirmed()) return;
   ChipRequest request(Operation::Erase);
   request.check = ChipRequest::Check::None;
   Start(request);
+}
+
+// "Don't ask again" counts only with Yes: No never turns the question off.
+bool TProgForm::EraseConfirmed() {
+  if (!itemConfirmErase->isChecked()) return true;
+  bool dontAskAgain = false;
+  const bool yes = dialogs.Confirm(
+      Std(tr("Erase the %1? Its whole flash becomes FF and its lock bits are cleared: what it "
+             "holds now is lost.")
+              .arg(Q(ChipName()))),
+      dontAskAgain);
+  if (yes && dontAskAgain) itemConfirmErase->setChecked(false);
+  return yes;
 }
 
 void TProgForm::itemBlankCheckClick(QObject*) {
@@ -64,7 +69,7 @@ void TProgForm::itemBlankCheckClick(QObject*) {
 void TProgForm::cbRwLockBitsClick(QObject* sender) {
   const bool writing = static_cast<QCheckBox*>(sender)->isChecked();
   for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) box->setEnabled(writing);
-  btnLockBits->setText(writing ? "Write Lock Bits" : "Read Lock Bits");
+  btnLockBits->setText(writing ? tr("Write &Lock Bits") : tr("Read &Lock Bits"));
 }
 
 // Writing programs every bit whose box is ticked (LB1, LB2, LB3: lock modes 2 to 4), then
@@ -81,24 +86,6 @@ void TProgForm::btnLockBitsClick(QObject*) {
   Start(request);
 }
 
-void TProgForm::itemOpenClick(QObject*) {
-  if (RefusedWhileBusy()) return;
-  std::string path;
-  if (dialogs.OpenFile(kOpenFilter, path)) LoadImageFile(path);
-}
-
-void TProgForm::itemSaveClick(QObject*) {
-  if (RefusedWhileBusy() || !transferred) return;
-  std::string path;
-  if (!dialogs.SaveFile(kSaveFilter, "bin", path)) return;
-  try {
-    ImageFile::Save(path, *transferred);
-    ShowNote("Saved " + std::to_string(transferred->Size()) + " bytes to " + path);
-  } catch (const std::exception& error) {
-    dialogs.ShowMessage(error.what());
-  }
-}
-
 // Refused while an operation runs on the device; the marks stay as they were.
 void TProgForm::DeviceSelectClick(QObject* sender) {
   auto* clicked = static_cast<QAction*>(sender);
@@ -111,29 +98,7 @@ void TProgForm::DeviceSelectClick(QObject* sender) {
   clicked->setChecked(true);
   itemCurrentDevice = clicked;
   SelectDevice(clicked->data().toInt());
-}
-
-// Every load starts from an erased image, so the image is exactly the file (a raw file
-// longer than the memory gives its start, with a note in the status bar); a file that
-// cannot be loaded (missing, a folder, empty, a bad HEX line) leaves the image, its name and
-// the status text as they were.
-void TProgForm::LoadImageFile(const std::string& path) {
-  try {
-    Buffer loaded(device->GetMemorySize());
-    const ImageFile::LoadResult result = ImageFile::Load(path, loaded);
-    StatusBar->SetSimpleText(path);
-    // Part of the file was left out: say so over the path rather than write less than the
-    // user chose without a word.
-    if (result.longerThanImage) ShowNote(result.TruncationNote(path, loaded.Size()));
-    imageName = std::filesystem::path(path).filename().string();
-    if (image) {
-      *image = loaded;
-    } else {
-      image = std::make_unique<Buffer>(loaded);
-    }
-  } catch (const Exception& error) {
-    dialogs.ShowMessage(error.Message());
-  }
+  settings.SetDevice(clicked->data().toInt());
 }
 
 void TProgForm::ParseCommandLine() {

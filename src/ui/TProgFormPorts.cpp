@@ -16,7 +16,8 @@ const char* const kSystemPortName = "systemPort";
 // chip or a device path named by the environment is visible before it is used.
 void TProgForm::BuildPortMenu() {
   for (int n = 1; n <= 8; ++n) {
-    QAction* item = port1->addAction(QString::fromStdString("COM " + IntToStr(n)));
+    // The number is the item's mnemonic.
+    QAction* item = port1->addAction(QString::fromStdString("COM &" + IntToStr(n)));
     item->setObjectName(QString::fromStdString("COM" + IntToStr(n)));
     item->setData(n);
     item->setCheckable(true);
@@ -67,10 +68,11 @@ void TProgForm::RefreshSystemPorts() {
     chosenListed = chosenListed || port.name == chosen;
   }
   if (!chosen.empty() && !chosenListed) {
-    add(chosen + " (not found)", chosen, chosen + ": the system does not list it now");
+    add(Std(tr("%1 (not found)").arg(Q(chosen))), chosen,
+        Std(tr("%1: the system does not list it now").arg(Q(chosen))));
   }
   if (port1->actions().last() == portSeparator) {
-    port1->addAction("no serial port found")->setEnabled(false);
+    port1->addAction(tr("no serial port found"))->setEnabled(false);
   }
 }
 
@@ -83,6 +85,7 @@ void TProgForm::menuItemClick(QObject* sender) {
   itemCurrentPort = clicked;
   portOpener.UseDevice("");
   serial->SetPort(clicked->data().toInt());
+  settings.SetPort("COM" + std::to_string(clicked->data().toInt()));
 }
 
 // From the next opening the link opens this device, whatever COM number it holds.
@@ -93,4 +96,5 @@ void TProgForm::systemPortClick(QObject* sender) {
   clicked->setChecked(true);
   itemCurrentPort = clicked;
   portOpener.UseDevice(clicked->data().toString().toStdString());
+  settings.SetPort(portOpener.Device());
 }

@@ -3,41 +3,46 @@
 #include <exception>
 
 #include "device/ChipCatalog.h"
+#include "platform/HexText.h"
 #include "serial/PortOpenError.h"
 #include "ui/PortFailureText.h"
 #include "ui/TProgForm.h"
 
 namespace {
 
-std::string Pages(int count) { return std::to_string(count) + (count == 1 ? " page" : " pages"); }
-
 // The device menu's number of a chip: its place in the catalog, from 1.
 int DeviceType(const ChipCatalog::Chip& chip) {
   return static_cast<int>(&chip - ChipCatalog::Chips().data()) + 1;
 }
 
+QString Signature(int32_t word) { return QString::fromStdString(ChipCatalog::SignatureText(word)); }
+
+QString HexByte(unsigned value) { return QString::fromStdString(Hex(value, 2)); }
+
 }  // namespace
 
 // Said before any question is asked, so that its time is the operation's.
-std::string TProgForm::Succeeded(const Result& result) {
+QString TProgForm::Succeeded(const Result& result) {
   const ChipOutcome& outcome = result.outcome;
-  const std::string summary = Summary(result);
+  const QString summary = Summary(result);
   CGauge1->SetProgress(100);
   switch (result.request.operation) {
     case Operation::Signature:
       ShowSignature(outcome.signature);
       if (outcome.found && outcome.found != &device->Chip() &&
-          dialogs.Ask("The chip answers the signature " +
-                      ChipCatalog::SignatureText(outcome.signature) + ": it is an " +
-                      outcome.found->name + ", not the " + ChipName() +
-                      " chosen in the device menu.\n\nSwitch the device to the " +
-                      outcome.found->name + "?")) {
+          dialogs.Ask(
+              Std(tr("The chip answers the signature %1: it is an %2, not the %3 chosen "
+                     "in the device menu.\n\nSwitch the device to the %2?")
+                      .arg(Signature(outcome.signature), Q(outcome.found->name), Q(ChipName()))))) {
         SelectDevice(DeviceType(*outcome.found));
+        settings.SetDevice(DeviceType(*outcome.found));
       }
       break;
     case Operation::Read:
       transferred = outcome.image;
       itemSave->setEnabled(true);
+      ShowInHexView(*outcome.image, tr("Read from the %1 at %2: what save writes")
+                                        .arg(Q(outcome.chip->name), running->startedTime));
       break;
     case Operation::Write:
       transferred = result.request.image;
@@ -49,125 +54,159 @@ std::string TProgForm::Succeeded(const Result& result) {
   return summary;
 }
 
-std::string TProgForm::Summary(const Result& result) const {
+QString TProgForm::Summary(const Result& result) const {
   const ChipOutcome& outcome = result.outcome;
-  const std::string chip = outcome.chip ? outcome.chip->name : ChipName();
-  const std::string in = " in " + Elapsed();
-  const std::string first =
-      outcome.erasedFirst ? "The chip hid its signature behind lock bit 2 and was erased first. "
-                          : "";
+  const QString chip = Q(outcome.chip ? outcome.chip->name : ChipName());
+  const QString file = Q(running->imageName);
+  QString first;
+  if (running->reloaded) first += tr("%1 had changed on disk and was loaded again. ").arg(file);
+  if (outcome.erasedFirst) {
+    first += tr("The chip hid its signature behind lock bit 2 and was erased first. ");
+  }
   switch (result.request.operation) {
     case Operation::Write:
       if (outcome.pagesWritten == 0) {
-        return first + running->imageName + " is blank (all FF): the " + chip +
-               " was erased and no page written" + in;
+        return first +
+               tr("%1 is blank (all FF): the %2 was erased and no page written").arg(file, chip);
       }
-      return first + "Wrote " + running->imageName + " to the " + chip + ": " +
-             Pages(outcome.pagesWritten) + " written, " +
-             (outcome.pagesVerified < 0 ? "not verified"
-                                        : Pages(outcome.pagesVerified) + " verified") +
-             in;
+      return first + tr("Wrote %1 to the %2: %3, %4")
+                         .arg(file, chip, tr("%n page(s) written", nullptr, outcome.pagesWritten),
+                              outcome.pagesVerified < 0
+                                  ? tr("not verified")
+                                  : tr("%n page(s) verified", nullptr, outcome.pagesVerified));
     case Operation::Read:
-      return "Read " + std::to_string(outcome.image->Size()) + " bytes from the " + chip + in;
+      return tr("Read %1 bytes from the %2").arg(outcome.image->Size()).arg(chip);
     case Operation::Signature:
-      return "Read the signature " + ChipCatalog::SignatureText(outcome.signature) + " (" +
-             (outcome.found ? outcome.found->name : "no known chip") + ")" + in;
+      return tr("Read the signature %1 (%2)")
+          .arg(Signature(outcome.signature),
+               outcome.found ? Q(outcome.found->name) : tr("no known chip"));
     case Operation::Verify:
-      return "Verified " + std::to_string(outcome.chip->flashSize) + " bytes: the " + chip +
-             " holds " + running->imageName + in;
+      return tr("Verified %1 bytes: the %2 holds %3").arg(outcome.chip->flashSize).arg(chip, file);
     case Operation::Erase:
-      return first + "Erased the " + chip + in;
+      return first + tr("Erased the %1").arg(chip);
     case Operation::BlankCheck:
-      return "Blank check passed: " + std::to_string(outcome.chip->flashSize) + " bytes erased" +
-             in;
+      return tr("Blank check passed: %1 bytes erased").arg(outcome.chip->flashSize);
     case Operation::ReadLockBits:
-      return "Read the lock bits: " + ChipFailure::LockBitsText(*outcome.lockBits) + in;
+      return tr("Read the lock bits: %1").arg(Q(ChipFailure::LockBitsText(*outcome.lockBits)));
     case Operation::WriteLockBits: {
-      std::string bits;
+      QStringList bits;
       for (unsigned bit = 0; bit < 3; ++bit) {
-        if (!(result.request.lockMode & (1u << bit))) continue;
-        bits += (bits.empty() ? " LB" : " and LB") + std::to_string(bit + 1);
+        if (result.request.lockMode & (1u << bit)) bits << QString("LB%1").arg(bit + 1);
       }
-      return (bits.empty() ? "Programmed no lock bit" : "Programmed" + bits) + "; the chip reads " +
-             ChipFailure::LockBitsText(*outcome.lockBits) + in;
+      const QString reads = Q(ChipFailure::LockBitsText(*outcome.lockBits));
+      if (bits.isEmpty()) return tr("Programmed no lock bit; the chip reads %1").arg(reads);
+      return tr("Programmed %1; the chip reads %2").arg(bits.join(tr(" and ")), reads);
     }
   }
-  return Sentence(result.request.operation) + " is done" + in;
+  return Capitalized(tr("%1 is done").arg(Label(result.request.operation)));
 }
 
-// The failure in the window's words, in a box; the status line says what was left behind.
-std::string TProgForm::Failed(const Result& result) {
+// The failure in the window's words, in a box with the error icon; the status line says what
+// was left behind.
+QString TProgForm::Failed(const Result& result) {
   const Operation operation = result.request.operation;
-  std::string words;
-  std::string separator = ":\n";  // a sentence of its own below the heading
-  std::string detail;             // what the status line adds
+  QString words;
+  bool inline_ = false;  // the words follow the heading on its line
+  QString detail;        // what the status line adds
   try {
     std::rethrow_exception(result.failure);
   } catch (const ChipFailure& failure) {
     const ChipFailure::Facts& facts = failure.Of();
-    switch (failure.What()) {
-      case ChipFailure::Kind::OtherChip:
-        if (SwitchedDevice(failure, result)) return "";
-        return Sentence(operation) + " was not started: the chip is an " + facts.found->name +
-               ", not the " + ChipName();
-      case ChipFailure::Kind::Stopped:
-        break;
-      case ChipFailure::Kind::ReadProtected:
-        words = "The " + ChipName() +
-                "'s read-out protection is on (lock bit 2 programmed): it reads back as FF, so a "
-                "read is no copy of its flash, and nothing was kept. Only an erase (chip / "
-                "Erase) clears it, together with the flash.";
-        break;
-      case ChipFailure::Kind::Mismatch: {
-        const bool blank = operation == Operation::BlankCheck;
-        words = ImageCheck::DescribeDifference(facts.difference, facts.compared,
-                                               blank ? "erased" : running->imageName);
-        separator = ": ";
-        detail = ": " + std::to_string(facts.difference.count) + " bytes differ";
-        break;
-      }
-      case ChipFailure::Kind::ImageFolds:
-        words = "The image cannot be written to the " + ChipName() + ": " + running->imageName +
-                " " +
-                ImageCheck::DescribeFold(facts.foldingAddress, facts.chip->flashSize,
-                                         facts.chip->name) +
-                ".";
-        break;
-      default:
-        words = failure.what();
-        break;
+    if (failure.What() == ChipFailure::Kind::OtherChip) {
+      if (SwitchedDevice(failure, result)) return {};
+      return Capitalized(tr("%1 was not started: the chip is an %2, not the %3")
+                             .arg(Label(operation), Q(facts.found->name), Q(ChipName())));
+    }
+    words = FailureWords(failure, result);
+    if (failure.What() == ChipFailure::Kind::Mismatch) {
+      inline_ = true;
+      detail = ": " + tr("%n byte(s) differ", nullptr, static_cast<int>(facts.difference.count));
+      ShowMismatch(failure, result);
     }
   } catch (const PortOpenError& failure) {
-    words = PortFailureText(failure.Failure());
+    words = Q(PortFailureText(failure.Failure()));
   } catch (const std::exception& failure) {
-    words = WithPort(failure.what());
+    words = WithPort(Q(failure.what()));
   }
   const ChipOutcome& outcome = result.outcome;
   const bool verifying = operation == Operation::Write && outcome.pagesToWrite >= 0 &&
                          outcome.pagesWritten == outcome.pagesToWrite;
-  const std::string what = verifying ? "The verify after the write" : Sentence(operation);
-  if (!stopRequested) dialogs.ShowMessage(what + " failed" + separator + words);
-  std::string summary =
-      what + (stopRequested ? " stopped after " : " failed after ") + Elapsed() + detail;
+  const QString what = verifying ? tr("the verify after the write") : Label(operation);
+  if (!stopRequested) {
+    dialogs.ShowError(
+        Std(Capitalized((inline_ ? tr("%1 failed: %2") : tr("%1 failed:\n%2")).arg(what, words))));
+  }
+  QString summary =
+      Capitalized((stopRequested ? tr("%1 stopped after %2") : tr("%1 failed after %2"))
+                      .arg(what, Elapsed())) +
+      detail;
   if (outcome.erased && outcome.pagesWritten >= 0 && !verifying) {
-    summary += ": the chip is erased and " + std::to_string(outcome.pagesWritten) + " of " +
-               Pages(outcome.pagesToWrite) + " written";
+    summary +=
+        ": " + tr("the chip is erased and %1 of %n page(s) written", nullptr, outcome.pagesToWrite)
+                   .arg(outcome.pagesWritten);
   } else if (outcome.erased && operation != Operation::Erase && !verifying) {
-    summary += ": the chip is erased";
+    summary += ": " + tr("the chip is erased");
   }
   return summary;
 }
 
+// The facts of a failure as the window tells them, with what to do in the window.
+QString TProgForm::FailureWords(const ChipFailure& failure, const Result& result) const {
+  const ChipFailure::Facts& facts = failure.Of();
+  const QString chip = Q(ChipName());
+  switch (failure.What()) {
+    case ChipFailure::Kind::ReadProtected:
+      return tr("The %1's read-out protection is on (lock bit 2 programmed): it reads back as FF, "
+                "so a read is no copy of its flash, and nothing was kept. Only an erase (chip / "
+                "Erase) clears it, together with the flash.")
+          .arg(chip);
+    case ChipFailure::Kind::Mismatch:
+      return tr("%1 of %2 bytes differ; the first at %3: chip %4, %5 %6")
+          .arg(QString::number(facts.difference.count), QString::number(facts.compared),
+               Q(Hex(facts.difference.first, 4)), HexByte(facts.difference.actual),
+               result.request.operation == Operation::BlankCheck ? tr("erased")
+                                                                 : Q(running->imageName),
+               HexByte(facts.difference.expected));
+    case ChipFailure::Kind::ImageFolds:
+      return tr("The image cannot be written to the %1: %2 has data at %3, beyond the %4's %5 KB "
+                "of flash, where the chip would write it over %6.")
+          .arg(chip, Q(running->imageName), Q(Hex(facts.foldingAddress, 4)), Q(facts.chip->name),
+               QString::number(facts.chip->flashSize / 1024),
+               Q(Hex(facts.foldingAddress % facts.chip->flashSize, 4)));
+    case ChipFailure::Kind::UnknownChip: {
+      const int32_t bytes = facts.signature & 0xFFFFFF;
+      if (bytes == 0 || bytes == 0xFFFFFF) {
+        return tr("The target's signature reads %1: no target answered. Check that the chip is "
+                  "in its socket and powered, that its crystal or clock runs, and that reset is "
+                  "held high while programming.")
+            .arg(Signature(facts.signature));
+      }
+      return tr("The target's signature reads %1: this is not the signature of a supported chip "
+                "(%2).")
+          .arg(Signature(facts.signature), Q(ChipCatalog::Names()));
+    }
+    case ChipFailure::Kind::LockBitsNotTaken:
+      return tr("The lock bits did not take: asked for mode %1, the chip reads %2.")
+          .arg(facts.lockMode)
+          .arg(Q(ChipFailure::LockBitsText(facts.lockBits)));
+    default:
+      return Q(failure.what());
+  }
+}
+
 bool TProgForm::SwitchedDevice(const ChipFailure& failure, const Result& result) {
   const ChipCatalog::Chip& found = *failure.Of().found;
-  const std::string question =
-      "The chip answers the signature " + ChipCatalog::SignatureText(failure.Of().signature) +
-      ": it is an " + found.name + ", not the " + ChipName() +
-      " chosen in the device menu. Nothing was done to it.\n\nSwitch the device to the " +
-      found.name + " and go on with " + Label(result.request.operation) + "?";
-  if (stopRequested || !dialogs.Ask(question)) return false;
+  const QString question =
+      tr("The chip answers the signature %1: it is an %2, not the %3 chosen in the device menu. "
+         "Nothing was done to it.\n\nSwitch the device to the %2 and go on with %4?")
+          .arg(Signature(failure.Of().signature), Q(found.name), Q(ChipName()),
+               Label(result.request.operation));
+  if (stopRequested || !dialogs.Ask(Std(question))) return false;
   SelectDevice(DeviceType(found));
+  settings.SetDevice(DeviceType(found));
+  const bool reloaded = running->reloaded;
   Start(result.request);
+  running->reloaded = reloaded;
   return true;
 }
 

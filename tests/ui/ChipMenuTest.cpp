@@ -74,4 +74,32 @@ TEST_F(ChipMenu, AReadProtectedChipIsNotReadIntoAnImage) {
   EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
 }
 
+// Erase asks first. No erases nothing, even with "don't ask again" ticked; Yes with it ticked
+// erases, and from then on Erase asks nothing, in this run and the next.
+TEST_F(ChipMenu, EraseAsksFirstUntilTheUserSaysNotTo) {
+  Open();
+  Chip()->SetFlash(Bytes(Pattern(1)));
+  dialogs.WillConfirm(false, true);
+  Item("itemErase")->trigger();
+  EXPECT_FALSE(window->Busy());
+  ASSERT_EQ(dialogs.confirmations.size(), 1u);
+  EXPECT_EQ(dialogs.confirmations[0].rfind("Erase the AT89S51? ", 0), 0u);
+  EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(1)));
+  EXPECT_TRUE(Item("itemConfirmErase")->isChecked());
+
+  dialogs.WillConfirm(true, true);
+  Item("itemErase")->trigger();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
+  EXPECT_EQ(Chip()->Flash(), std::vector<uint8_t>(8192, 0xFF));
+  EXPECT_FALSE(Item("itemConfirmErase")->isChecked());
+
+  Reopen();
+  Chip()->SetFlash(Bytes(Pattern(1)));
+  Item("itemErase")->trigger();
+  ASSERT_TRUE(Until([&] { return Idle(); }));
+  EXPECT_EQ(Chip()->Flash(), std::vector<uint8_t>(8192, 0xFF));
+  EXPECT_EQ(dialogs.confirmations.size(), 2u);
+  EXPECT_TRUE(dialogs.errors.empty());
+}
+
 }  // namespace

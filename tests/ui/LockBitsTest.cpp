@@ -30,13 +30,13 @@ class LockBits : public UiBench {
 TEST_F(LockBits, TheWriteBoxSwitchesTheModeAndKeepsTheBoxesStates) {
   Open();
   Box("cbRwLockBits")->click();
-  EXPECT_EQ(Button("btnLockBits")->text().toStdString(), "Write Lock Bits");
+  EXPECT_EQ(Button("btnLockBits")->text().toStdString(), "Write &Lock Bits");
   for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox3"}) {
     EXPECT_TRUE(Box(name)->isEnabled()) << name;
   }
   Box("CheckBox2")->click();
   Box("cbRwLockBits")->click();
-  EXPECT_EQ(Button("btnLockBits")->text().toStdString(), "Read Lock Bits");
+  EXPECT_EQ(Button("btnLockBits")->text().toStdString(), "Read &Lock Bits");
   EXPECT_FALSE(Box("CheckBox1")->isEnabled());
   EXPECT_EQ(Boxes(), (std::vector<bool>{false, true, false}));
 }
@@ -107,6 +107,7 @@ TEST_F(LockBits, AFailureLeavesThemUnknownAndAnEraseClearsThem) {
   Item("COM1")->trigger();
   Chip()->SetLockBits(SimChip::kLB1);
   SetBoxes(true, false, false);
+  dialogs.WillConfirm(true);
   Item("itemErase")->trigger();
   ASSERT_TRUE(Until([&] { return Idle(); }));
   EXPECT_EQ(Boxes(), (std::vector<bool>{false, false, false}));

@@ -1,5 +1,5 @@
-// The window's words for a port that cannot be opened: its Czech first line, then what went
-// wrong and what to do in the window, never at a shell.
+// The window's words for a port that cannot be opened: its first line, then what went wrong
+// and what to do in the window, never at a shell.
 #include <gtest/gtest.h>
 
 #include "ui/PortFailureText.h"
@@ -31,37 +31,37 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
     std::string text;
   } cases[] = {
       {Failure(Cause::NoDevice, "COM3", "/dev/ttyS2", "No such file or directory"),
-       "Sériový port COM3 nelze otevřít\n/dev/ttyS2: No such file or directory. Connect the "
+       "Serial port COM3 cannot be opened\n/dev/ttyS2: No such file or directory. Connect the "
        "adapter, or choose another port in the port menu."},
       {fromVariable,
-       "Sériový port COM5 nelze otevřít\n/dev/ttyUSB9 (from ISP89_COM5): No such file or "
+       "Serial port COM5 cannot be opened\n/dev/ttyUSB9 (from ISP89_COM5): No such file or "
        "directory. Connect the adapter, or choose another port in the port menu."},
       {dialout,
-       "Sériový port COM1 nelze otevřít\n/dev/ttyS0: Permission denied. The device belongs to "
+       "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. The device belongs to "
        "the group dialout, and your user is not in it: add it (sudo usermod -aG dialout $USER), "
        "then log in again."},
       {Failure(Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied"),
-       "Sériový port COM1 nelze otevřít\n/dev/ttyS0: Permission denied. Your user may not open "
+       "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. Your user may not open "
        "this device: choose another port in the port menu."},
       {Failure(Cause::InUse, "COM2", "COM2", "Access is denied (error 5)"),
-       "Sériový port COM2 nelze otevřít\nCOM2: Access is denied (error 5). The port is in use "
+       "Serial port COM2 cannot be opened\nCOM2: Access is denied (error 5). The port is in use "
        "by another program: close it and try again."},
       {Failure(Cause::NotSerial, "COM2", "/tmp/x", "Inappropriate ioctl for device"),
-       "Sériový port COM2 nelze otevřít\n/tmp/x: Inappropriate ioctl for device. This is not a "
+       "Serial port COM2 cannot be opened\n/tmp/x: Inappropriate ioctl for device. This is not a "
        "serial port: choose another port in the port menu."},
       {meantAsPath,
-       "Sériový port ttyUSB0 nelze otevřít\nNo serial port has the USB serial number "
+       "Serial port ttyUSB0 cannot be opened\nNo serial port has the USB serial number "
        "'ttyUSB0'. Choose /dev/ttyUSB0 in the port menu."},
       {Failure(Cause::SeveralUsbMatch, "usb:0403:6001", "",
                "2 serial ports have usb:0403:6001: /dev/ttyUSB0, /dev/ttyUSB1"),
-       "Sériový port usb:0403:6001 nelze otevřít\n2 serial ports have usb:0403:6001: "
+       "Serial port usb:0403:6001 cannot be opened\n2 serial ports have usb:0403:6001: "
        "/dev/ttyUSB0, /dev/ttyUSB1. Choose the adapter by its device in the port menu."},
       {Failure(Cause::SettingsRefused, "COM4", "/dev/ttyUSB0",
                "the driver refused the line settings (4800 baud)"),
-       "Sériový port COM4 nelze otevřít\n/dev/ttyUSB0: the driver refused the line settings "
+       "Serial port COM4 cannot be opened\n/dev/ttyUSB0: the driver refused the line settings "
        "(4800 baud). Choose another port in the port menu."},
       {Failure(Cause::Other, "COM4", "", "the port list is not available"),
-       "Sériový port COM4 nelze otevřít\nCOM4: the port list is not available."},
+       "Serial port COM4 cannot be opened\nCOM4: the port list is not available."},
   };
   for (const Case& c : cases) EXPECT_EQ(c.text, PortFailureText(c.failure));
 }
@@ -75,7 +75,7 @@ TEST(PortFailureText, NoCauseSendsTheUserToAShell) {
     PortOpenFailure failure = Failure(cause, "COM3", "/dev/ttyUSB0", "some reason");
     failure.via = "from ISP89_COM3";
     const std::string text = PortFailureText(failure);
-    EXPECT_EQ(0u, text.find("Sériový port COM3 nelze otevřít\n")) << text;
+    EXPECT_EQ(0u, text.find("Serial port COM3 cannot be opened\n")) << text;
     EXPECT_EQ(std::string::npos, text.find("isp89-cli")) << text;
     EXPECT_EQ(std::string::npos, text.find("set ISP89")) << text;
   }

@@ -68,7 +68,7 @@ TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
   Choose("/nonexistent/ttyUSB9");
   ReadSignature();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].find("Sériový port /nonexistent/ttyUSB9 nelze otevřít"),
+  EXPECT_NE(dialogs.messages[0].find("Serial port /nonexistent/ttyUSB9 cannot be opened"),
             std::string::npos)
       << dialogs.messages[0];
 

@@ -144,7 +144,7 @@ TEST_F(Transfers, AFailedRequestIsShownAndTheWindowRecovers) {
   Button("btnRead")->click();
   ASSERT_TRUE(Until([&] { return !dialogs.messages.empty(); }));
   EXPECT_EQ(dialogs.messages[0],
-            "The read failed:\nSériový port COM3 nelze otevřít\n/nonexistent/isp89-port (from "
+            "The read failed:\nSerial port COM3 cannot be opened\n/nonexistent/isp89-port (from "
             "ISP89_COM3): No such file or directory. Connect the adapter, or choose another port "
             "in the port menu.");
   EXPECT_EQ(RequestControlsEnabled(), All(true));
@@ -212,9 +212,9 @@ TEST_F(Transfers, AFileLongerThanTheMemoryContributesOnlyItsStartAndSaysSo) {
   std::string path = WriteFile("long.bin", Bytes(longer));
   window->LoadImageFile(path);
   EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(6)));
-  EXPECT_EQ(
-      Find<TStatusBar>("StatusBar")->currentMessage().toStdString(),
-      path + " is 9000 bytes, longer than the 8192-byte memory; the first 8192 bytes are used");
+  EXPECT_EQ(Note(), path +
+                        " is 9000 bytes, longer than the 8192-byte memory; the first 8192 bytes "
+                        "are used");
 }
 
 TEST_F(Transfers, ASaveThatFailsIsShownInABox) {

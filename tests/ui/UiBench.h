@@ -32,7 +32,7 @@ class UiBench : public ::testing::Test {
     setenv("ISP89_COM3", "/nonexistent/isp89-port", 1);
   }
 
-  TProgForm& Open(std::vector<std::string> arguments = {"isp89"}) {
+  TProgForm& Reopen(std::vector<std::string> arguments = {"isp89"}) {
     ProgFormContext context;
     context.clock = &clock;
     context.dialogs = &dialogs;
@@ -42,8 +42,20 @@ class UiBench : public ::testing::Test {
       return ports;
     };
     context.arguments = std::move(arguments);
+    context.settingsFile = SettingsFile();
+    window.reset();
     window = std::make_unique<TProgForm>(context);
     return *window;
+  }
+  // Each Open() starts from settings of its own; Reopen() keeps those of the window before, as
+  // the next run of the program does.
+  TProgForm& Open(std::vector<std::string> arguments = {"isp89"}) {
+    ++settingsNumber;
+    return Reopen(std::move(arguments));
+  }
+  // The window's settings, in the scratch folder: the user's are never touched.
+  std::string SettingsFile() const {
+    return (folder.Path() / ("isp89-" + std::to_string(settingsNumber) + ".conf")).string();
   }
 
   template <typename Widget>
@@ -71,8 +83,12 @@ class UiBench : public ::testing::Test {
             MenuItem("itemChip")->isEnabled(), MenuItem("port1")->isEnabled()};
   }
   static std::vector<bool> All(bool on) { return std::vector<bool>(8, on); }
-  // What the status bar shows over its text just now.
-  std::string Note() const { return Find<TStatusBar>("StatusBar")->currentMessage().toStdString(); }
+  // What the status bar shows just now: a note over its text, or else the text.
+  std::string Note() const {
+    auto* bar = Find<TStatusBar>("StatusBar");
+    return bar->currentMessage().isEmpty() ? bar->SimpleText()
+                                           : bar->currentMessage().toStdString();
+  }
 
   // Lets the window handle the worker's messages until `done` holds.
   template <typename Predicate>
@@ -118,6 +134,7 @@ class UiBench : public ::testing::Test {
     std::lock_guard<std::mutex> lock(portsMutex);
     return portsAsked;
   }
+  int settingsNumber = 0;
   std::mutex portsMutex;  // guards ports and portsAsked
   std::vector<SystemPort> ports;
   int portsAsked = 0;

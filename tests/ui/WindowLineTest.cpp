@@ -27,9 +27,14 @@ namespace {
 class PathDialogs : public UserDialogs {
  public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { messages.push_back(text); }
   bool Ask(const std::string&) override { return false; }
-  bool OpenFile(const std::string&, std::string& chosen) override { return Answer(chosen); }
-  bool SaveFile(const std::string&, const std::string&, std::string& chosen) override {
+  bool Confirm(const std::string&, bool&) override { return false; }
+  bool OpenFile(const std::string&, const std::string&, std::string& chosen) override {
+    return Answer(chosen);
+  }
+  bool SaveFile(const std::string&, const std::string&, const std::string&,
+                std::string& chosen) override {
     return Answer(chosen);
   }
 
@@ -64,6 +69,7 @@ class WindowOnTheLine : public ::testing::Test {
     context.dialogs = &dialogs;
     context.ports = [] { return std::vector<SystemPort>{}; };
     context.arguments = std::vector<std::string>{"isp89"};
+    context.settingsFile = (folder.Path() / "isp89.conf").string();
     window = std::make_unique<TProgForm>(context);
     Item("ItemAT89S52")->trigger();
   }

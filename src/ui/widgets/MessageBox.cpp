@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QMessageBox>
 
-void ShowMessage(const std::string& text, QWidget* parent) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
-                  QString::fromStdString(text), QMessageBox::Ok, parent);
+void ShowMessage(const std::string& text, QWidget* parent, bool error) {
+  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                  QApplication::applicationName(), QString::fromStdString(text), QMessageBox::Ok,
+                  parent);
   box.exec();
 }
 
-void ShowException(const std::exception& error) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
-                  QString::fromStdString(error.what()), QMessageBox::Ok);
-  box.exec();
-}
+void ShowException(const std::exception& error) { ShowMessage(error.what(), nullptr, true); }

@@ -1,6 +1,7 @@
 #include "ui/widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,6 +11,7 @@
 namespace {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString FromLocal(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 // A name filter's first pattern without "*.": "hex" for "Intel HEX (*.hex *.ihx)".
 QString ExtensionOf(const QString& nameFilter) {
@@ -25,22 +27,36 @@ QString ExtensionOf(const QString& nameFilter) {
 
 void QtDialogs::ShowMessage(const std::string& text) { ::ShowMessage(text, parent_); }
 
+void QtDialogs::ShowError(const std::string& text) { ::ShowMessage(text, parent_, true); }
+
 bool QtDialogs::Ask(const std::string& question) {
   return QMessageBox::question(parent_, QApplication::applicationName(),
                                QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 
-bool QtDialogs::OpenFile(const std::string& filter, std::string& path) {
-  QString chosen = QFileDialog::getOpenFileName(parent_, {}, {}, QString::fromStdString(filter));
+bool QtDialogs::Confirm(const std::string& question, bool& dontAskAgain) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                  QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  auto* again = new QCheckBox(tr("&Don't ask again"));
+  box.setCheckBox(again);
+  const bool yes = box.exec() == QMessageBox::Yes;
+  dontAskAgain = again->isChecked();
+  return yes;
+}
+
+bool QtDialogs::OpenFile(const std::string& filter, const std::string& folder, std::string& path) {
+  QString chosen =
+      QFileDialog::getOpenFileName(parent_, {}, FromLocal(folder), QString::fromStdString(filter));
   if (chosen.isEmpty()) return false;
   path = LocalPath(chosen);
   return true;
 }
 
 bool QtDialogs::SaveFile(const std::string& filter, const std::string& defaultExtension,
-                         std::string& path) {
-  QFileDialog dialog(parent_);
+                         const std::string& folder, std::string& path) {
+  QFileDialog dialog(parent_, {}, FromLocal(folder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QString::fromStdString(filter));
   dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));

@@ -11,3 +11,7 @@ TCGauge::TCGauge(QWidget* parent) : QProgressBar(parent) {
 void TCGauge::SetProgress(int percent) {
   setValue(percent < 0 ? 0 : (percent > 100 ? 100 : percent));
 }
+
+void TCGauge::SetRemark(const QString& remark) {
+  setFormat(remark.isEmpty() ? QString("%p%") : "%p%  \u2013  " + remark);
+}
