@@ -59,7 +59,8 @@ else()
   # Qt also loads its platform plugins at run time, which no link shows.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+  # Qt's own words in the window's dialogs (Yes, No) in the window's language.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
   set(CPACK_STRIP_FILES ON)
 endif()
