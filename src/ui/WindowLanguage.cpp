@@ -12,8 +12,9 @@ const char* const kTranslations = ":/i18n";
 
 WindowLanguage::WindowLanguage(const QLocale& locale) {
   if (english_.load("isp89_en", kTranslations)) QCoreApplication::installTranslator(&english_);
-  if (locale.language() == QLocale::English || locale.language() == QLocale::C) return;
-  translated_ = own_.load(locale, "isp89", "_", kTranslations);
+  const bool english = locale.language() == QLocale::English || locale.language() == QLocale::C;
+  translated_ = !english && own_.load(locale, "isp89", "_", kTranslations);
+  QLocale::setDefault(translated_ ? locale : QLocale(QLocale::English, QLocale::UnitedStates));
   if (!translated_) return;
   QCoreApplication::installTranslator(&own_);
   if (qt_.load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -22,6 +23,7 @@ WindowLanguage::WindowLanguage(const QLocale& locale) {
 }
 
 WindowLanguage::~WindowLanguage() {
+  QLocale::setDefault(previous_);
   for (QTranslator* translator : {&qt_, &own_, &english_}) {
     if (!translator->isEmpty()) QCoreApplication::removeTranslator(translator);
   }

@@ -7,7 +7,8 @@
 // the English translation only adds their plural forms ("1 page", "2 pages"). A locale that
 // has a translation of its own (Czech) gets it, with Qt's own texts (the dialogs' buttons)
 // in the same language when the system has them (Debian: qt6-translations-l10n). For any
-// other locale the window stays English, Qt's texts included, so that it speaks one language.
+// other locale the window stays English, Qt's texts included, so that it speaks one language;
+// numbers and times follow the language shown ("1,8 s" in Czech, "1.8 s" in English).
 // Needs the application object; made before the window.
 class WindowLanguage {
  public:
@@ -24,4 +25,5 @@ class WindowLanguage {
   QTranslator own_;
   QTranslator qt_;
   bool translated_ = false;
+  QLocale previous_;  // the default locale before
 };
