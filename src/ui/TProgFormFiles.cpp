@@ -128,12 +128,13 @@ void TProgForm::RememberFolderOf(const std::string& path) {
 // status text as they were.
 bool TProgForm::LoadImageFile(const std::string& path) {
   try {
+    // Taken first: a change while the file is read shows as a change at the next Write.
+    std::error_code error;
+    const fs::file_time_type modified = fs::last_write_time(path, error);
     Buffer loaded(device->GetMemorySize());
     const ImageFile::LoadResult result = ImageFile::Load(path, loaded);
     const std::string name = fs::path(path).filename().string();
-    std::error_code error;
-    loadedFile = LoadedFile{Absolute(path), result.format, fs::last_write_time(path, error),
-                            result.fileSize};
+    loadedFile = LoadedFile{Absolute(path), result.format, modified, result.fileSize};
     imageName = name;
     image = std::make_unique<Buffer>(loaded);
     StatusBar->SetSimpleText(path);
