@@ -82,6 +82,15 @@ std::string PortListing::What(const SystemPort& port) {
   return what;
 }
 
+std::string PortListing::What(const FtdiChipInfo& chip) {
+  std::string what = "FTDI";
+  Append(what, chip.description, " ");
+  if (!chip.serialNumber.empty()) Append(what, "serial " + chip.serialNumber);
+  Append(what, Hex(chip.vendorId, 4) + ":" + Hex(chip.productId, 4));
+  if (!chip.family || !chip.family->Usable()) return what + ": no synchronous bit-bang";
+  return what + ": " + chip.family->name + " bit-bang";
+}
+
 std::vector<PortListing::Entry> PortListing::Collect(const PortResolver& resolver) {
   std::vector<Entry> entries;
   for (const SystemPort& port : resolver.SystemPorts()) {
@@ -89,13 +98,19 @@ std::vector<PortListing::Entry> PortListing::Collect(const PortResolver& resolve
   }
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  for (const FtdiChipInfo& chip : resolver.FtdiChips()) {
+    const int interfaces = chip.family ? chip.family->interfaces : 1;
+    for (int index = 0; index < interfaces; ++index) {
+      entries.push_back({FtdiPorts::NameOf(chip, index), {}, What(chip), true, true});
+    }
+  }
   AddNamedElsewhere(resolver, entries);
   return entries;
 }
 
 std::string PortListing::Format(const std::vector<Entry>& entries) {
-  const bool systemHasPorts =
-      std::any_of(entries.begin(), entries.end(), [](const Entry& e) { return e.listed; });
+  const bool systemHasPorts = std::any_of(entries.begin(), entries.end(),
+                                          [](const Entry& e) { return e.listed && !e.ftdi; });
   size_t nameWidth = 0, comWidth = 0;
   for (const Entry& entry : entries) {
     nameWidth = std::max(nameWidth, EscapeControlCharacters(entry.name).size());

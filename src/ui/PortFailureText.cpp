@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/FtdiBus.h"
+
 namespace {
 
 using Cause = PortOpenFailure::Cause;
@@ -51,6 +53,15 @@ std::string Advice(const PortOpenFailure& failure) {
       return NoUsbMatchAdvice(failure.listedPath);
     case Cause::SeveralUsbMatch:
       return "choose the adapter by its device in the port menu";
+    case Cause::UsbPermission:
+      return std::string("USB access to the FTDI chip was refused: the udev rule ") +
+             kFtdiUdevRule + " (the isp89 package installs it) gives FTDI chips to the group " +
+             failure.group +
+             " and the user at the seat; install it, add your user to the group "
+             "(sudo usermod -aG " +
+             failure.group +
+             " $USER), log in again and plug the chip in "
+             "again";
     case Cause::UnknownName:
     case Cause::SettingsRefused:
       return kOtherPort;

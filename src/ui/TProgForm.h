@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "device/AT89S5X.h"
 #include "device/ChipFailure.h"
@@ -108,6 +110,7 @@ class TProgForm : public QMainWindow {
   // "help" / "about isp89": the version, the same as the package's.
   void BuildHelpMenu();
   void RefreshSystemPorts();
+  std::vector<std::pair<std::string, std::string>> FtdiChipItems();
   // Handlers that start or change something call this first: true, with a note in the status
   // bar, while an operation runs.
   bool RefusedWhileBusy();
