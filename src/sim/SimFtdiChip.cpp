@@ -72,7 +72,9 @@ uint8_t SimFtdiChip::Sample() const {
   uint8_t pins = 0;
   for (int pin = 0; pin < 8; ++pin) {
     bool high = Level(pin);
-    if (pin == wiring_.miso && !(outputs_ >> pin & 1)) high = target_->Miso();
+    if (pin == wiring_.miso && !(outputs_ >> pin & 1)) {
+      high = wiring_.loopback ? Level(wiring_.mosi) : target_->Miso();
+    }
     if (high) pins |= static_cast<uint8_t>(1u << pin);
   }
   return pins;

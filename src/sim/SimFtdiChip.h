@@ -37,6 +37,7 @@ class SimFtdiChip {
   // Which pin D0-D7 goes to which pin of the target.
   struct Wiring {
     int sck = 3, mosi = 0, miso = 1, rst = 2;
+    bool loopback = false;  // the MISO pin wired to MOSI instead of to the target
   };
 
   SimFtdiChip(const FtdiFamily& family, std::shared_ptr<SimSpiTarget> target, Clock& clock);
