@@ -20,6 +20,8 @@ SimSpiTarget::SimSpiTarget(std::shared_ptr<SimChip> chip, double crystalHz)
     : chip_(std::move(chip)), crystalHz_(crystalHz) {
   constexpr int kWriteCyclePeriods = 64;
   chip_->SetByteWriteTime(Periods(kWriteCyclePeriods) + std::chrono::microseconds(400));
+  // Powered up with RST low: RST going high is then a reset.
+  chip_->SetRts(false, Time{0});
 }
 
 SimSpiTarget::Time SimSpiTarget::Periods(int count) const {
