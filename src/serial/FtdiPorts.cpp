@@ -70,10 +70,6 @@ std::string FtdiPorts::Describe(const PortName& name) const {
 }
 
 std::unique_ptr<FtdiDevice> FtdiPorts::Open(const PortName& name, PortOpenFailure& failure) const {
-  if (*kFtdiUnavailable) {
-    failure.reason = kFtdiUnavailable;
-    return nullptr;
-  }
   std::vector<FtdiChipInfo> matching;
   try {
     matching = Matching(name);
@@ -90,6 +86,9 @@ std::unique_ptr<FtdiDevice> FtdiPorts::Open(const PortName& name, PortOpenFailur
                          : std::to_string(matching.size()) + " FTDI chips " +
                                (what.empty() ? "are attached" : "have " + what) + ": " +
                                Candidates(matching);
+    // A build without libftdi sees none.
+    if (matching.empty() && *kFtdiUnavailable)
+      failure.reason += ": " + std::string(kFtdiUnavailable);
     return nullptr;
   }
   const FtdiChipInfo& chip = matching.front();
