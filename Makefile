@@ -8,6 +8,8 @@ PACKAGES := cmake ninja-build g++ make libgtest-dev googletest qt6-base-dev \
             libclang-rt-14-dev
 # The serial port list (libserialport), and making and checking the Debian package.
 PACKAGES += pkg-config libserialport-dev dpkg-dev lintian man-db bash-completion unzip
+# FTDI chips driven directly in synchronous bit-bang (libftdi1, over libusb).
+PACKAGES += libftdi1-dev
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
 

@@ -7,7 +7,7 @@
 #include "platform/Exception.h"
 #include "platform/FtdiBus.h"
 
-const char* const kFtdiUdevRule = "/lib/udev/rules.d/60-isp89-ftdi.rules";
+const char* const kFtdiUdevRule = "/usr/lib/udev/rules.d/60-isp89-ftdi.rules";
 const char* const kFtdiGroup = "plugdev";
 const char* const kFtdiUnavailable = "";
 

@@ -47,7 +47,7 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
        "this device: choose another port in the port menu."},
       {plugdev,
        "Sériový port ftdi nelze otevřít\nFtdi:A50285BI: Access denied. USB access to the FTDI "
-       "chip was refused: the udev rule /lib/udev/rules.d/60-isp89-ftdi.rules (the isp89 "
+       "chip was refused: the udev rule /usr/lib/udev/rules.d/60-isp89-ftdi.rules (the isp89 "
        "package installs it) gives FTDI chips to the group plugdev and the user at the seat; "
        "install it, add your user to the group (sudo usermod -aG plugdev $USER), log in again "
        "and plug the chip in again."},
