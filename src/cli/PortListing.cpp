@@ -48,6 +48,23 @@ void AddNamedElsewhere(const PortResolver& resolver, std::vector<PortListing::En
   }
 }
 
+// One line for each interface; a USB bus that cannot be searched is a line of its own, and
+// the serial ports are listed all the same.
+void AddFtdiChips(const PortResolver& resolver, std::vector<PortListing::Entry>& entries) {
+  std::vector<FtdiChipInfo> chips;
+  try {
+    chips = resolver.FtdiChips();
+  } catch (const std::exception& e) {
+    entries.push_back({"ftdi", {}, e.what(), true, true});
+  }
+  for (const FtdiChipInfo& chip : chips) {
+    const int interfaces = chip.family ? chip.family->interfaces : 1;
+    for (int index = 0; index < interfaces; ++index) {
+      entries.push_back({FtdiPorts::NameOf(chip, index), {}, PortListing::What(chip), true, true});
+    }
+  }
+}
+
 }  // namespace
 
 std::string PortListing::What(const SystemPort& port) {
@@ -98,12 +115,7 @@ std::vector<PortListing::Entry> PortListing::Collect(const PortResolver& resolve
   }
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
-  for (const FtdiChipInfo& chip : resolver.FtdiChips()) {
-    const int interfaces = chip.family ? chip.family->interfaces : 1;
-    for (int index = 0; index < interfaces; ++index) {
-      entries.push_back({FtdiPorts::NameOf(chip, index), {}, What(chip), true, true});
-    }
-  }
+  AddFtdiChips(resolver, entries);
   AddNamedElsewhere(resolver, entries);
   return entries;
 }
