@@ -11,6 +11,8 @@ PACKAGES += pkg-config libserialport-dev dpkg-dev lintian man-db bash-completion
 # Qt's translation tools (lupdate, lrelease, and their CMake package) for the window's
 # languages.
 PACKAGES += qt6-tools-dev qt6-l10n-tools
+# FTDI chips driven directly in synchronous bit-bang (libftdi1, over libusb).
+PACKAGES += libftdi1-dev
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
 

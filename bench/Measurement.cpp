@@ -24,13 +24,13 @@ Measurement Time(const std::function<void()>& work) {
 }
 
 bool Report(const char* name, double floorSeconds, double allowedRatio, const Measurement& measured,
-            double before) {
+            double before, const char* beforeLabel) {
   const double ratio = measured.wallSeconds / floorSeconds;
   const double cpuShare = measured.cpuSeconds / measured.wallSeconds;
   const bool ok = measured.succeeded && ratio <= allowedRatio && cpuShare < 0.05;
   std::printf("%-22s %8.3f s  floor %8.3f s  ratio %.4f (target <= %.2f)  cpu %4.1f%%", name,
               measured.wallSeconds, floorSeconds, ratio, allowedRatio, 100.0 * cpuShare);
-  if (before > 0) std::printf("  before %5.1f s", before);
+  if (before > 0) std::printf("  %s %5.1f s", beforeLabel, before);
   std::printf("  %s\n", ok ? "ok" : measured.succeeded ? "MISSED" : "FAILED");
   return ok;
 }

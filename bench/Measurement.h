@@ -15,6 +15,7 @@ Measurement Time(const std::function<void()>& work);
 
 // Prints one line: the figure, its floor and the ratio against `allowedRatio`, and ok,
 // MISSED or FAILED; true for ok. `before`, when given, is the figure the same work took
-// before the command line ran in one session.
+// another way (before the command line ran in one session; on the serial adapter), printed
+// after `beforeLabel`.
 bool Report(const char* name, double floorSeconds, double allowedRatio, const Measurement& measured,
-            double before = 0);
+            double before = 0, const char* beforeLabel = "before");

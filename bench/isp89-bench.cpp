@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "FtdiFloors.h"
 #include "LineFloors.h"
 #include "Measurement.h"
 #include "cli/CliApp.h"
+#include "device/FtdiSpiLink.h"
+#include "device/ProgrammingSession.h"
 #include "image/Buffer.h"
 #include "platform/SystemClock.h"
 #include "sim/SimPortResolver.h"
@@ -42,10 +45,17 @@ class CliRun {
     for (uint32_t i = 0; i < dataBytes; ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
     image.SaveTo(File(name));
   }
-  Measurement Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> full = {"-p", "sim:AT89S52"};
+  Measurement Run(const std::vector<std::string>& arguments,
+                  const std::string& port = "sim:AT89S52") {
+    std::vector<std::string> full = {"-p", port};
     full.insert(full.end(), arguments.begin(), arguments.end());
     return RunAs(full);
+  }
+  // The SCK the FTDI link chooses for the simulated FTDI chip.
+  double FtdiSck() {
+    FtdiSpiLink link(resolver_, "sim-ftdi:AT89S52", SystemClock::Instance(), {});
+    ProgrammingSession session(link, SystemClock::Instance());
+    return link.SckHz();
   }
   // Quietly, with the ports `arguments` name.
   Measurement RunAs(const std::vector<std::string>& arguments) {
@@ -67,19 +77,43 @@ class CliRun {
   std::filesystem::path folder_;
 };
 
-bool CommandLineOnTheLine() {
+// The serial adapter's figures, for the FTDI chip's to be printed beside.
+struct SerialFigures {
+  double write8k = 0, read8k = 0;
+};
+
+bool CommandLineOnTheLine(SerialFigures& figures) {
   CliRun cli;
   cli.Image("8k.bin", 8192);
   cli.Image("2k.bin", 2048);
   std::printf("\nisp89-cli on the 4800-baud line (one session, streamed reads):\n");
   bool ok = true;
-  ok &= Report("write 8 KB + verify", WriteWithVerify(32), 1.05,
-               cli.Run({"write", cli.File("8k.bin")}), 65.0);
+  const Measurement write8k = cli.Run({"write", cli.File("8k.bin")});
+  ok &= Report("write 8 KB + verify", WriteWithVerify(32), 1.05, write8k, 65.0);
   ok &= Report("write 2 KB + verify", WriteWithVerify(8), 1.05,
                cli.Run({"write", cli.File("2k.bin")}), 65.0);
-  ok &= Report("read 8 KB to a file", WholeRead(32), 1.05, cli.Run({"read", cli.File("back.bin")}),
-               38.0);
+  const Measurement read8k = cli.Run({"read", cli.File("back.bin")});
+  ok &= Report("read 8 KB to a file", WholeRead(32), 1.05, read8k, 38.0);
   ok &= Report("signature", kSessionStart, 1.02, cli.Run({"signature"}), 1.9);
+  figures = {write8k.wallSeconds, read8k.wallSeconds};
+  return ok;
+}
+
+// The same commands on the simulated FTDI chip (an FT232R: USB full speed, 1 ms frames, its
+// 128- and 256-byte buffers) driving the pins of a simulated AT89S52, beside the serial
+// adapter's figures.
+bool CommandLineOnTheFtdiChip(const SerialFigures& serial) {
+  CliRun cli;
+  cli.Image("8k.bin", 8192);
+  const double sck = cli.FtdiSck();
+  std::printf("\nisp89-cli on the simulated FTDI chip (FT232R, SCK %.1f kHz, tSWC %.1f us):\n",
+              sck / 1000, ftdi_floor::kByteWrite * 1e6);
+  bool ok = true;
+  const char* const port = "sim-ftdi:AT89S52";
+  ok &= Report("write 8 KB + verify", ftdi_floor::WriteWithVerify(32, sck), 1.10,
+               cli.Run({"write", cli.File("8k.bin")}, port), serial.write8k, "serial");
+  ok &= Report("read 8 KB to a file", ftdi_floor::WholeRead(32, sck), 1.10,
+               cli.Run({"read", cli.File("back.bin")}, port), serial.read8k, "serial");
   return ok;
 }
 
@@ -115,16 +149,25 @@ bool SeveralAdaptersAtOnce() {
 
 }  // namespace
 
-// With "adapters", only the section on several adapters at once.
+// With "adapters", only the section on several adapters at once; with "ftdi", only the
+// command line on the serial line and on the FTDI chip.
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::printf("isp89 benchmark: in-process simulated AT89S52, real clock\n");
-  if (argc > 1 && std::string(argv[1]) == "adapters") return SeveralAdaptersAtOnce() ? 0 : 1;
+  const std::string only = argc > 1 ? argv[1] : "";
+  if (only == "adapters") return SeveralAdaptersAtOnce() ? 0 : 1;
   bool ok = true;
+  SerialFigures serial;
+  if (only == "ftdi") {
+    ok &= CommandLineOnTheLine(serial);
+    ok &= CommandLineOnTheFtdiChip(serial);
+    return ok ? 0 : 1;
+  }
 #ifdef ISP89_BENCH_WINDOW
   ok &= WindowOnTheLine();
 #endif
-  ok &= CommandLineOnTheLine();
+  ok &= CommandLineOnTheLine(serial);
+  ok &= CommandLineOnTheFtdiChip(serial);
   ok &= SeveralAdaptersAtOnce();
   return ok ? 0 : 1;
 }

@@ -48,6 +48,9 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${packaging}/copyright ${staged}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # FTDI chips for the plugdev group and the user at the seat (src/platform/FtdiBus.h names
+  # where it lies).
+  install(FILES ${packaging}/udev/60-isp89-ftdi.rules DESTINATION lib/udev/rules.d)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -74,8 +77,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "isp89 reads, writes, verifies and erases the flash of AT89S51 and\n\
 AT89S52 microcontrollers through a small serial-to-SPI adapter on a\n\
-serial port. It has a window (isp89), a command line (isp89-cli) that\n\
-lists the serial ports, picks an adapter by its USB serial number and\n\
-programs several adapters at once, and a simulated adapter and chip on\n\
-a pseudo-terminal (isp89-sim).")
+serial port, or through an FTDI USB chip (FT232R, FT2232H, FT232H)\n\
+driving the target's SPI pins itself in bit-bang mode; a udev rule\n\
+lets the plugdev group use those. It has a window (isp89), a command\n\
+line (isp89-cli) that lists the serial ports and FTDI chips, picks an\n\
+adapter by its USB serial number and programs several adapters at\n\
+once, and a simulated adapter and chip on a pseudo-terminal (isp89-sim).")
 include(CPack)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "device/FtdiSpiLink.h"
 #include "image/ImageFile.h"
 
 // What the command line asked for, checked: the command is known, its file is there when it
@@ -24,4 +25,6 @@ struct CliOptions {
   bool noVerify = false;
   // What write reads back: the pages it wrote, or the whole flash (the erase of the rest too).
   enum class Verify { Written, Full } verify = Verify::Written;
+  // An FTDI chip's wiring and the target's crystal (--pins, --crystal).
+  FtdiSpiLink::Options ftdi;
 };

@@ -5,6 +5,7 @@
 #include "cli/CliError.h"
 #include "cli/PortChoice.h"
 #include "device/ChipCatalog.h"
+#include "platform/Exception.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ class Parser {
       options_.format = ParseFormat(valueOf());
     } else if (name == "--write") {
       options_.lockMode = ParseLockMode(valueOf());
+    } else if (name == "--crystal") {
+      options_.ftdi.crystalHz = ParseCrystal(valueOf());
+    } else if (name == "--pins") {
+      options_.ftdi.pins = ParsePins(valueOf());
     } else if (name == "--verify") {
       options_.verify = ParseVerify(valueOf());
       verifyGiven_ = true;
@@ -99,6 +104,30 @@ class Parser {
       Usage("lock mode '" + text + "' is not 0 to 7 (bit 0 programs LB1, bit 1 LB2, bit 2 LB3)");
     }
     return static_cast<unsigned>(text[0] - '0');
+  }
+
+  // MHz: "12", "11.0592"; 3 to 33, the clocks the chips program with.
+  static double ParseCrystal(const std::string& text) {
+    size_t used = 0;
+    double mhz = 0;
+    try {
+      mhz = std::stod(text, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != text.size() || !(mhz >= 3 && mhz <= 33)) {
+      Usage("--crystal takes the target's clock in MHz, 3 to 33 (such as 11.0592), not '" + text +
+            "'");
+    }
+    return mhz * 1e6;
+  }
+
+  static FtdiPins ParsePins(const std::string& text) {
+    try {
+      return FtdiPins::Parse(text);
+    } catch (const Exception& e) {
+      Usage(e.Message());
+    }
   }
 
   static ImageFile::Format ParseFormat(const std::string& text) {
@@ -167,7 +196,8 @@ CliOptions CommandLine::Parse(const std::vector<std::string>& arguments) {
 
 std::string CommandLine::HelpText() {
   return "Usage: isp89-cli [options] COMMAND\n"
-         "Programs an AT89S51 or AT89S52 through the serial-port adapter.\n"
+         "Programs an AT89S51 or AT89S52 through the serial-port adapter, or an FTDI\n"
+         "USB chip wired to the target's SCK, MOSI, MISO and RST.\n"
          "\n"
          "Commands:\n"
          "  signature          read the three signature bytes and name the chip\n"
@@ -179,7 +209,8 @@ std::string CommandLine::HelpText() {
          "  lock               show the lock bits LB1, LB2, LB3\n"
          "  lock --write MODE  program lock bits: MODE 0 to 7, bit 0 LB1, bit 1 LB2,\n"
          "                     bit 2 LB3 (3: no programming, no reading back)\n"
-         "  ports              list the serial ports, and which COMn names each\n"
+         "  ports              list the serial ports, and which COMn names each, and the\n"
+         "                     FTDI chips\n"
          "\n"
          "A FILE to write or verify that holds Intel HEX records is read as HEX whatever\n"
          "its name; a FILE named .hex or .ihx must be HEX; any other is a raw image.\n"
@@ -190,9 +221,15 @@ std::string CommandLine::HelpText() {
          "  -p, --port PORT    COMn (or just n), a device path such as /dev/ttyUSB0,\n"
          "                     a USB serial number, usb:VID:PID, or sim, sim:AT89S51,\n"
          "                     sim:AT89S52, sim2 ... (default COM1; COMn is the device in\n"
-         "                     ISP89_COM<n>, else the system's port n). Given more than\n"
-         "                     once, write, verify, erase and signature run on every port\n"
-         "                     at once and end with a table of the results\n"
+         "                     ISP89_COM<n>, else the system's port n); or an FTDI chip\n"
+         "                     driving the target's pins itself: ftdi, ftdi:SERIAL,\n"
+         "                     ftdi:VID:PID (:A, :B for an interface), sim-ftdi. Given more\n"
+         "                     than once, write, verify, erase and signature run on every\n"
+         "                     port at once and end with a table of the results\n"
+         "  --pins WIRING      an FTDI chip's pins: SCK=D3,MOSI=D0,MISO=D1,RST=D2 (the\n"
+         "                     default: CTS, TXD, RXD, RTS of an FT232R header)\n"
+         "  --crystal MHZ      the target's clock, for an FTDI chip's SCK (at most 1/16\n"
+         "                     of it; default 3, which suits every board)\n"
          "  -d, --device DEV   AT89S51 or AT89S52 (default: the chip the signature names)\n"
          "  --format raw|hex   the FILE's format, whatever its name and content\n"
          "  --force            go on when the signature names no known chip or not the\n"

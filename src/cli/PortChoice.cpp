@@ -12,8 +12,8 @@ namespace {
   throw CliError(CliError::kUsage,
                  "unknown port '" + text +
                      "': use COMn (or just n), a device path such as /dev/ttyUSB0, a USB serial "
-                     "number, usb:VID:PID, or sim, sim:AT89S51, sim:AT89S52 (isp89-cli ports "
-                     "lists the serial ports)");
+                     "number, usb:VID:PID, sim, sim:AT89S51, sim:AT89S52, or an FTDI chip: ftdi, "
+                     "ftdi:SERIAL, ftdi:VID:PID, sim-ftdi (isp89-cli ports lists the ports)");
 }
 
 }  // namespace

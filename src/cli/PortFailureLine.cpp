@@ -1,5 +1,7 @@
 #include "cli/PortFailureLine.h"
 
+#include "platform/FtdiBus.h"
+
 namespace {
 
 const char* const kListing = "isp89-cli ports lists the serial ports there are";
@@ -17,6 +19,15 @@ std::string PermissionAdvice(const std::string& group) {
   return "; the device belongs to the group " + group +
          ", and your user is not in it: add it (sudo usermod -aG " + group +
          " $USER), then log in again";
+}
+
+// Without the udev rule an FTDI chip's USB device belongs to root alone.
+std::string UsbPermissionAdvice(const PortOpenFailure& failure) {
+  return std::string("; USB access to the FTDI chip was refused: the udev rule ") + kFtdiUdevRule +
+         " (the isp89 package installs it) gives FTDI chips to the group " + failure.group +
+         " and the user at the seat; install it, add your user to the group "
+         "(sudo usermod -aG " +
+         failure.group + " $USER), log in again and plug the chip in again";
 }
 
 // A name that matched no port, or several, may have been meant as a listed port's path.
@@ -40,6 +51,8 @@ std::string Advice(const PortOpenFailure& failure) {
       return "; choose one by its serial number or its path" + PathAdvice(failure);
     case Cause::NoUsbMatch:
       return PathAdvice(failure);
+    case Cause::UsbPermission:
+      return UsbPermissionAdvice(failure);
     case Cause::UnknownName:
     case Cause::SettingsRefused:
     case Cause::Other:

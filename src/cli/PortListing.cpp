@@ -48,6 +48,23 @@ void AddNamedElsewhere(const PortResolver& resolver, std::vector<PortListing::En
   }
 }
 
+// One line for each interface; a USB bus that cannot be searched is a line of its own, and
+// the serial ports are listed all the same.
+void AddFtdiChips(const PortResolver& resolver, std::vector<PortListing::Entry>& entries) {
+  std::vector<FtdiChipInfo> chips;
+  try {
+    chips = resolver.FtdiChips();
+  } catch (const std::exception& e) {
+    entries.push_back({"ftdi", {}, e.what(), true, true});
+  }
+  for (const FtdiChipInfo& chip : chips) {
+    const int interfaces = chip.family ? chip.family->interfaces : 1;
+    for (int index = 0; index < interfaces; ++index) {
+      entries.push_back({FtdiPorts::NameOf(chip, index), {}, PortListing::What(chip), true, true});
+    }
+  }
+}
+
 }  // namespace
 
 std::string PortListing::What(const SystemPort& port) {
@@ -82,6 +99,15 @@ std::string PortListing::What(const SystemPort& port) {
   return what;
 }
 
+std::string PortListing::What(const FtdiChipInfo& chip) {
+  std::string what = "FTDI";
+  Append(what, chip.description, " ");
+  if (!chip.serialNumber.empty()) Append(what, "serial " + chip.serialNumber);
+  Append(what, Hex(chip.vendorId, 4) + ":" + Hex(chip.productId, 4));
+  if (!chip.family || !chip.family->Usable()) return what + ": no synchronous bit-bang";
+  return what + ": " + chip.family->name + " bit-bang";
+}
+
 std::vector<PortListing::Entry> PortListing::Collect(const PortResolver& resolver) {
   std::vector<Entry> entries;
   for (const SystemPort& port : resolver.SystemPorts()) {
@@ -89,13 +115,14 @@ std::vector<PortListing::Entry> PortListing::Collect(const PortResolver& resolve
   }
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  AddFtdiChips(resolver, entries);
   AddNamedElsewhere(resolver, entries);
   return entries;
 }
 
 std::string PortListing::Format(const std::vector<Entry>& entries) {
-  const bool systemHasPorts =
-      std::any_of(entries.begin(), entries.end(), [](const Entry& e) { return e.listed; });
+  const bool systemHasPorts = std::any_of(entries.begin(), entries.end(),
+                                          [](const Entry& e) { return e.listed && !e.ftdi; });
   size_t nameWidth = 0, comWidth = 0;
   for (const Entry& entry : entries) {
     nameWidth = std::max(nameWidth, EscapeControlCharacters(entry.name).size());

@@ -90,12 +90,12 @@ ChipRequest Programmer::RequestFor(const Buffer& image) const {
 
 void Programmer::Run(const Buffer& image) {
   const ChipRequest request = RequestFor(image);
-  ProgrammingSession session(serial_, clock_);
+  ProgrammingSession session(serial_, clock_, nullptr, 0, options_.ftdi);
   // Said after the command, whether it succeeded or not: slow exchanges explain both.
   struct LatencyNote {
     const Programmer& programmer;
     const ProgrammingSession& session;
-    ~LatencyNote() { programmer.NoteSlowExchanges(session.LockStepTiming()); }
+    ~LatencyNote() { programmer.NoteSpeedAdvice(session.SpeedAdvice()); }
   } latencyNote{*this, session};
   try {
     ChipOperations(session, &progress_, chip_).Run(request);
@@ -245,25 +245,8 @@ Buffer Programmer::LoadInput() const {
   return image;
 }
 
-// A lock-step exchange (a byte out, its answer back) takes two byte times, 4.17 ms at
-// 4800 baud. Much longer means the answers are held back on their way: a USB-serial
-// adapter's latency timer, which can be lowered.
-void Programmer::NoteSlowExchanges(const ProgrammingSession::ExchangeTiming& timing) const {
-  constexpr double kLockStepMs = 2 * 10 * 1000.0 / 4800;
-  constexpr uint64_t kEnoughToTell = 8;
-  if (options_.quiet || timing.count < kEnoughToTell) return;
-  const double averageMs =
-      std::chrono::duration<double, std::milli>(timing.total).count() / timing.count;
-  if (averageMs <= 2 * kLockStepMs) return;
-  char figures[160];
-  std::snprintf(figures, sizeof figures,
-                "note: an exchange with the adapter took %.1f ms on average, where the "
-                "4800-baud line needs %.1f ms",
-                averageMs, kLockStepMs);
-  notes_ << figures
-         << ": the adapter holds its answers back (a USB-serial latency timer). Lower it to "
-            "1 ms: on Linux the driver's low-latency mode, which isp89 asks for (for an FTDI "
-            "adapter also: echo 1 > /sys/bus/usb-serial/devices/ttyUSB0/latency_timer); on "
-            "Windows, Device Manager, the port's Properties, Port Settings, Advanced, Latency "
-            "Timer (msec) 1\n";
+// The link's advice, such as lowering a USB-serial adapter's latency timer.
+void Programmer::NoteSpeedAdvice(const std::string& advice) const {
+  if (options_.quiet || advice.empty()) return;
+  notes_ << advice << '\n';
 }

@@ -60,7 +60,7 @@ class Programmer {
   void CheckOutputFolder() const;
   Buffer LoadInput() const;
   void Note(const std::string& text) const;
-  void NoteSlowExchanges(const ProgrammingSession::ExchangeTiming& timing) const;
+  void NoteSpeedAdvice(const std::string& advice) const;
 
   const CliOptions& options_;
   Clock& clock_;

@@ -64,6 +64,9 @@ step "The lock bits" "isp89-cli -p $PORT lock"
 run -p "$PORT" lock || failed=1
 step "Program LB1 (no more programming until the next erase)" "isp89-cli -p $PORT lock --write 1"
 run -p "$PORT" lock --write 1 || failed=1
+step "The same image through a simulated FTDI chip driving the target's pins itself" \
+  "isp89-cli -p sim-ftdi:AT89S52 write blink.hex"
+run -p sim-ftdi:AT89S52 write blink.hex || failed=1
 
 echo
 if [ "$failed" = 0 ]; then

@@ -1,80 +1,88 @@
 #include "device/ProgrammingSession.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "device/ChipFailure.h"
+#include "device/ProgrammerLinks.h"
 #include "platform/Exception.h"
 #include "platform/HexText.h"
 
 namespace {
 
 constexpr uint8_t kProgrammingEnableEcho = 0x69;
+// tERASE, and tSWC (64 oscillator periods + 400 us) for the slowest clock a chip programs
+// with, 3 MHz, so that it holds for every crystal.
+constexpr std::chrono::milliseconds kEraseTime{500};
+constexpr std::chrono::nanoseconds kByteWriteTime{64 * 1000000000LL / 3000000 + 400000};
 
 }  // namespace
 
+ProgrammingSession::ProgrammingSession(ProgrammerLink& link, Clock& clock, const StopSignal* stop)
+    : link_(link), waits_(clock, stop) {
+  Start();
+}
+
 ProgrammingSession::ProgrammingSession(TSerial& serial, Clock& clock, const StopSignal* stop,
-                                       uint32_t queueBytes)
-    : serial_(serial), clock_(clock), stop_(stop) {
-  serial_.Open();
+                                       uint32_t queueBytes, const FtdiSpiLink::Options& ftdi)
+    : ownLink_(ProgrammerLinkFor(serial, clock, queueBytes, ftdi)),
+      link_(*ownLink_),
+      waits_(clock, stop) {
+  Start();
+}
+
+void ProgrammingSession::Start() {
+  link_.Open();
   try {
-    if (queueBytes != 0) serial_.SetQueueSizes(queueBytes, queueBytes);
     ProgramEnable();
   } catch (...) {
-    serial_.Close();
+    link_.Close();
     throw;
   }
 }
 
 ProgrammingSession::~ProgrammingSession() { Close(); }
 
-void ProgrammingSession::Close() { serial_.Close(); }
+void ProgrammingSession::Close() { link_.Close(); }
 
-// Reset pulse on RTS, then Programming Enable; the target answers 69 to the fourth byte when
-// it entered programming mode.
+ProgrammingSession::Instruction ProgrammingSession::Run(const Instruction& bytes) {
+  Instruction answers{};
+  if (link_.LockStep()) {
+    for (size_t i = 0; i < bytes.size(); ++i) answers[i] = link_.Exchange(bytes[i]);
+    return answers;
+  }
+  for (uint8_t byte : bytes) link_.Send(byte);
+  for (uint8_t& answer : answers) answer = link_.Receive();
+  return answers;
+}
+
+// Reset, then Programming Enable; the target answers 69 to the fourth byte when it entered
+// programming mode.
 void ProgrammingSession::ProgramEnable() {
-  serial_.SetRts(false);
-  Wait(600);
-  serial_.SetRts(true);
-  Wait(600);
-  // Answers of an earlier operation may still have been on their way when it closed the
-  // port; they have all arrived by now and must not pass for the target's.
-  serial_.PurgeInput();
-  owed_ = 0;
-  const uint8_t enable[] = {0xAC, 0x53, 0x00, kProgrammingEnableEcho};
-  uint8_t answers[4];
-  for (size_t i = 0; i < 4; ++i) answers[i] = Exchange(enable[i]);
-  if (std::equal(answers, answers + 4, enable)) {
-    throw Exception(serial_.OpenedName() +
-                    ": the line echoes every byte (AC 53 00 69 came back as sent): a loopback, "
-                    "or an adapter that is not passing bytes to a target; check the adapter "
-                    "and its cable to the target");
+  link_.ResetTarget(waits_);
+  const Instruction enable = {0xAC, 0x53, 0x00, kProgrammingEnableEcho};
+  const Instruction answers = Run(enable);
+  if (answers == enable) {
+    throw Exception(link_.Name() + ": " + link_.EchoCause() +
+                    " (AC 53 00 69 came back as sent): " + link_.EchoAdvice());
   }
   if (answers[3] != kProgrammingEnableEcho) {
     throw Exception("the target did not enter programming mode (expected 69, got " +
                     Hex(answers[3], 2) + "); check the adapter, the target's power and its clock");
   }
-  Wait(600);
+  waits_.Wait(link_.Pace().afterEnable);
 }
 
 int32_t ProgrammingSession::ReadSignature() {
   CollectAnswers();
   int32_t word = 0;
   for (uint8_t address : {0x00, 0x01, 0x02}) {
-    Exchange(0x28);
-    Exchange(address);
-    Exchange(0x00);
-    word |= static_cast<int32_t>(Exchange(0x00)) << (8 * address);
+    word |= static_cast<int32_t>(Run({0x28, address, 0x00, 0x00})[3]) << (8 * address);
   }
   return word;
 }
 
 int8_t ProgrammingSession::ReadLockBits() {
   CollectAnswers();
-  Exchange(0x24);
-  Exchange(0x00);
-  Exchange(0x00);
-  int8_t answer = static_cast<int8_t>(Exchange(0x00));
+  const int8_t answer = static_cast<int8_t>(Run({0x24, 0x00, 0x00, 0x00})[3]);
   // The fourth answer carries LB1-LB3 in bits 2-4; the arithmetic shift moves them to 0-2.
   return static_cast<int8_t>(answer >> 2);
 }
@@ -89,26 +97,32 @@ void ProgrammingSession::WriteLockBits(unsigned char mode) {
   }
   if (instructions.empty()) instructions.push_back(0xE0);  // programs nothing
   for (uint8_t instruction : instructions) WriteLockBitsInstruction(instruction);
+  link_.Settle();
 }
 
+// A lock bit is programmed in a write cycle, as a code byte is.
 void ProgrammingSession::WriteLockBitsInstruction(uint8_t instruction) {
   const uint8_t bytes[] = {0xAC, instruction, 0x00, 0x00};
+  const uint32_t gap = link_.Pace().aroundLockByte;
   for (size_t i = 0; i < sizeof bytes; ++i) {
-    Send(bytes[i]);
-    Wait(2);
-    Receive();
-    if (i + 1 < sizeof bytes) Wait(2);
+    const bool last = i + 1 == sizeof bytes;
+    link_.Send(bytes[i], last ? kByteWriteTime : std::chrono::nanoseconds{0});
+    waits_.Wait(gap);
+    if (link_.LockStep()) link_.Receive();
+    if (!last) waits_.Wait(gap);
   }
 }
 
-// A stop is heeded before the instruction and after the chip's erase time (tERASE, 500 ms):
-// a chip whose reset is let go in the middle of its erase could be left half erased.
+// A stop is heeded before the instruction and after the chip's erase time (tERASE): a chip
+// whose reset is let go in the middle of its erase could be left half erased.
 void ProgrammingSession::ChipErase() {
-  constexpr uint32_t kEraseTimeMs = 500;
-  Wait(1000);
-  for (uint8_t byte : {0xAC, 0x80, 0x00, 0xAC}) Send(byte);
-  clock_.SleepMs(kEraseTimeMs);
-  Wait(1000 - kEraseTimeMs);
+  waits_.Wait(link_.Pace().beforeErase);
+  const uint8_t bytes[] = {0xAC, 0x80, 0x00, 0xAC};
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    link_.Send(bytes[i], i + 1 == sizeof bytes ? kEraseTime : std::chrono::nanoseconds{0});
+  }
+  link_.Settle();
+  waits_.Wait(link_.Pace().afterErase);
 }
 
 void ProgrammingSession::ReadPagesStreamed(const std::vector<uint8_t>& pages, uint8_t* into,
@@ -130,92 +144,39 @@ void ProgrammingSession::ReadPagesStreamed(const std::vector<uint8_t>& pages, ui
 }
 
 void ProgrammingSession::WritePage(uint8_t page, const uint8_t* bytes, TraceFile& trace) {
-  Send(0x50);
-  Receive();
-  Send(page);
-  Receive();
+  const bool lockStep = link_.LockStep();
+  const uint32_t around = link_.Pace().aroundPageByte;
+  link_.Send(0x50);
+  if (lockStep) link_.Receive();
+  link_.Send(page);
+  if (lockStep) link_.Receive();
   for (uint32_t j = 0; j < kPageSize; ++j) {
     trace.Append(bytes[j]);
-    Wait(1);
-    Send(bytes[j]);
-    Wait(1);
-    Receive();
+    waits_.Wait(around);
+    link_.Send(bytes[j], kByteWriteTime);
+    waits_.Wait(around);
+    if (lockStep) link_.Receive();
   }
+  link_.Settle();
 }
 
-// Only the waits of the reset pulse, programming enable and the erase heed a stop: the 1 ms
-// and 2 ms waits belong to a byte that is on its way, and the page it is in is finished.
-void ProgrammingSession::Wait(uint32_t ms) {
-  constexpr uint32_t kLongWait = 100;
-  if (!stop_ || ms < kLongWait) return clock_.SleepMs(ms);
-  if (clock_.SleepUnlessStopped(ms, *stop_)) throw ChipFailure(ChipFailure::Kind::Stopped, {});
-}
-
-void ProgrammingSession::CheckStop() const {
-  if (stop_ && stop_->Raised()) throw ChipFailure(ChipFailure::Kind::Stopped, {});
-}
+void ProgrammingSession::CheckStop() const { waits_.CheckStop(); }
 
 void ProgrammingSession::CollectAnswers() {
-  while (owed_ > 0) Receive();
+  while (link_.Owed() > 0) link_.Receive();
 }
 
 void ProgrammingSession::Stream(const std::vector<uint8_t>& bytes,
                                 const std::function<void(size_t, uint8_t)>& take) {
-  size_t unwanted = owed_, sent = 0, taken = 0;
+  const size_t depth = link_.StreamDepth();
+  size_t unwanted = link_.Owed(), sent = 0, taken = 0;
   while (taken < bytes.size()) {
-    while (sent < bytes.size() && owed_ < kStreamDepth) Send(bytes[sent++]);
-    uint8_t answer = Receive();
+    while (sent < bytes.size() && link_.Owed() < depth) link_.Send(bytes[sent++]);
+    uint8_t answer = link_.Receive();
     if (unwanted > 0) {
       --unwanted;
       continue;
     }
     take(taken++, answer);
   }
-}
-
-void ProgrammingSession::Send(uint8_t byte) {
-  IoResult result = serial_.WriteByte(byte);
-  if (!result.Ok()) FailOn(result, Direction::Writing);
-  ++owed_;
-}
-
-uint8_t ProgrammingSession::Receive() {
-  uint8_t answer = 0;
-  IoResult result = serial_.ReadByte(&answer);
-  if (!result.Ok()) FailOn(result, Direction::Reading);
-  --owed_;
-  return answer;
-}
-
-// Writes a byte and reads one answer: its own when nothing else was owed.
-uint8_t ProgrammingSession::Exchange(uint8_t byte) {
-  const bool lockStep = owed_ == 0;
-  const std::chrono::nanoseconds start = clock_.Now();
-  Send(byte);
-  uint8_t answer = Receive();
-  if (lockStep) {
-    ++lockStepTiming_.count;
-    lockStepTiming_.total += clock_.Now() - start;
-  }
-  return answer;
-}
-
-void ProgrammingSession::FailOn(const IoResult& result, Direction direction) const {
-  const std::string& port = serial_.OpenedName();
-  if (result.What() == IoResult::Outcome::LineError) {
-    throw Exception(port + ": a byte was garbled or lost on the line (" + result.Reason() +
-                    "); check the cable and its connectors, keep it away from noise, and try "
-                    "again");
-  }
-  if (result.What() == IoResult::Outcome::Failed) {
-    throw Exception(port + ": the port went away (USB adapter unplugged?): " + result.Reason());
-  }
-  if (direction == Direction::Reading) {
-    throw Exception(port +
-                    ": the programmer did not answer (no byte within the read time-out); "
-                    "check that the adapter is on this port and powered");
-  }
-  throw Exception(port +
-                  ": the port did not send a byte within the write time-out; check that the "
-                  "adapter is connected and that nothing else holds the line");
 }

@@ -1,40 +1,45 @@
 #pragma once
 
-#include <chrono>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "device/FtdiSpiLink.h"
+#include "device/ProgrammerLink.h"
+#include "device/SessionWaits.h"
 #include "image/TraceFile.h"
 #include "platform/Clock.h"
-#include "platform/IoResult.h"
 #include "platform/StopSignal.h"
 #include "serial/TSerial.h"
 
-// One stay of the target in programming mode: opening the session opens the link, pulses
-// reset through RTS and enables programming once; then any sequence of instructions runs; the
-// link closes when the session ends, however it ends.
+// One stay of the target in programming mode: opening the session opens the link, resets the
+// target and enables programming once; then any sequence of instructions runs; the link
+// closes when the session ends, however it ends.
 //
-// Every byte written is owed one answer, and answers come back in order. A byte may go out
-// before the answers of earlier bytes have been read (Chip Erase reads none, a page write
-// reads four behind, a streamed read keeps up to four in flight); whatever reads next takes
-// the oldest answer owed. An instruction that uses its answers first collects those owed.
+// The session speaks the chips' serial programming instructions and keeps the datasheet's
+// waits (tERASE after Chip Erase, tSWC after each page byte) and the checks (69 after
+// Programming Enable, a line that echoes, a target that stays silent); the link (see
+// ProgrammerLink) moves the bytes and adds its own hardware's pacing. Every byte sent is owed
+// one answer; whatever reads next takes the oldest answer owed, and an instruction that uses
+// its answers first collects those owed.
 //
-// Failures throw Exception with the port's name: no answer within the read time-out, a port
-// that went away, a line that only echoes, a target that did not enter programming mode.
-// With a stop signal, the long waits (the reset pulse, programming enable, the erase) end as
-// soon as it is raised, with a ChipFailure of kind Stopped.
+// Failures throw Exception with the port's name: no answer, a port that went away, a line
+// that only echoes, a target that did not enter programming mode. With a stop signal, the
+// long waits (the reset, programming enable, the erase) end as soon as it is raised, with a
+// ChipFailure of kind Stopped.
 class ProgrammingSession {
  public:
-  // Bytes a streamed read sends ahead of their answers: enough to keep the line busy both
-  // ways, and few enough for any adapter's receive buffer.
-  static constexpr size_t kStreamDepth = 4;
   static constexpr uint32_t kPageSize = 256;
 
-  // `queueBytes`, when not 0, asks the driver for queues of that size before programming
-  // starts. Throws what Open() throws, and the failures above.
+  // On `link`, which the caller keeps. Throws what the link's Open() throws, and the
+  // failures above.
+  ProgrammingSession(ProgrammerLink& link, Clock& clock, const StopSignal* stop = nullptr);
+  // On the link `serial`'s port name leads to (ProgrammerLinkFor), made and kept here.
   ProgrammingSession(TSerial& serial, Clock& clock, const StopSignal* stop = nullptr,
-                     uint32_t queueBytes = 0);
+                     uint32_t queueBytes = 0, const FtdiSpiLink::Options& ftdi = {});
   ~ProgrammingSession();
   ProgrammingSession(const ProgrammingSession&) = delete;
   ProgrammingSession& operator=(const ProgrammingSession&) = delete;
@@ -48,46 +53,38 @@ class ProgrammingSession {
   int8_t ReadLockBits();
   // Bit 0 programs LB1, bit 1 LB2, bit 2 LB3, one instruction each, LB1 first.
   void WriteLockBits(unsigned char mode);
-  // Chip Erase with a second's wait either side; its four answers stay owed.
+  // Chip Erase and its tERASE; its four answers stay owed.
   void ChipErase();
 
   // Read Page for each of `pages`, the clocking bytes (00) streamed ahead of their answers;
   // page pages[i] goes to into + i x 256, and `pageDone(i)` follows each.
   void ReadPagesStreamed(const std::vector<uint8_t>& pages, uint8_t* into, TraceFile& trace,
                          const std::function<void(size_t)>& pageDone);
-  // Write Page, 1 ms before and after each data byte, reading after each byte the oldest
-  // answer owed; each byte goes to `trace` before it is sent.
+  // Write Page, each data byte given its tSWC; each byte goes to `trace` before it is sent.
+  // When it returns, the page has reached the chip; its answers stay owed.
   void WritePage(uint8_t page, const uint8_t* bytes, TraceFile& trace);
   // Throws a ChipFailure of kind Stopped when the stop signal is raised.
   void CheckStop() const;
-  // Reads every answer still owed: then every byte written is known to have reached the chip.
+  // Reads every answer still owed: then every byte sent is known to have reached the chip.
   void CollectAnswers();
 
-  // The exchanges that waited for their own answer, in all: far more than two byte times
-  // each means the answers are held back on their way (a USB adapter's latency timer).
-  struct ExchangeTiming {
-    uint64_t count = 0;
-    std::chrono::nanoseconds total{0};
-  };
-  const ExchangeTiming& LockStepTiming() const { return lockStepTiming_; }
+  // How the user could make the link faster, from what this session saw; empty if nothing.
+  std::string SpeedAdvice() const { return link_.SpeedAdvice(); }
 
  private:
-  enum class Direction { Reading, Writing };
+  using Instruction = std::array<uint8_t, 4>;
 
+  void Start();
   void ProgramEnable();
+  // The instruction's four answers: each read before the next byte on a lock-step link, else
+  // all four sent first.
+  Instruction Run(const Instruction& bytes);
   void WriteLockBitsInstruction(uint8_t instruction);
   // Hands each answer of `bytes`, in order, to `take`; the answers owed from before are
   // read and dropped first.
   void Stream(const std::vector<uint8_t>& bytes, const std::function<void(size_t, uint8_t)>& take);
-  void Send(uint8_t byte);
-  uint8_t Receive();
-  uint8_t Exchange(uint8_t byte);
-  [[noreturn]] void FailOn(const IoResult& result, Direction direction) const;
-  void Wait(uint32_t ms);
 
-  TSerial& serial_;
-  Clock& clock_;
-  const StopSignal* stop_;
-  size_t owed_ = 0;  // answers of bytes written and not yet read
-  ExchangeTiming lockStepTiming_;
+  std::unique_ptr<ProgrammerLink> ownLink_;
+  ProgrammerLink& link_;
+  SessionWaits waits_;
 };

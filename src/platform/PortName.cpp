@@ -41,6 +41,31 @@ PortName UsbId(PortName name, const std::string& ids) {
   return name;
 }
 
+// The last part may name the interface (A to D); what is left is a serial number or ids.
+PortName Ftdi(PortName name, std::string rest) {
+  const size_t last = rest.rfind(':');
+  const std::string tail = last == std::string::npos ? rest : rest.substr(last + 1);
+  if (tail.size() == 1 && std::toupper(static_cast<unsigned char>(tail[0])) >= 'A' &&
+      std::toupper(static_cast<unsigned char>(tail[0])) <= 'D') {
+    name.interfaceIndex = std::toupper(static_cast<unsigned char>(tail[0])) - 'A';
+    rest = last == std::string::npos ? "" : rest.substr(0, last);
+  }
+  const size_t colon = rest.find(':');
+  if (colon != std::string::npos) {
+    if (!ParseId(rest.substr(0, colon), name.vendorId) ||
+        !ParseId(rest.substr(colon + 1), name.productId)) {
+      return name;
+    }
+    name.hasIds = true;
+  } else if (!rest.empty() && !AllOf(rest, isalnum)) {
+    return name;
+  } else {
+    name.serialNumber = rest;
+  }
+  name.kind = PortName::Kind::Ftdi;
+  return name;
+}
+
 }  // namespace
 
 PortName PortName::Parse(const std::string& text) {
@@ -56,6 +81,9 @@ PortName PortName::Parse(const std::string& text) {
     return Com(name, text.substr(3));
   }
   if (StartsWithNoCase(text, "usb:")) return UsbId(name, text.substr(4));
+  if (StartsWithNoCase(text, "ftdi") && (text.size() == 4 || text[4] == ':')) {
+    return Ftdi(name, text.size() == 4 ? "" : text.substr(5));
+  }
   if (!text.empty() && AllOf(text, isgraph)) name.kind = Kind::Word;
   return name;
 }

@@ -7,10 +7,12 @@
 //   COM3, com3, 3            Com: the port number (1 to 256, as on Windows; 1 to 3 digits)
 //   /dev/ttyUSB0, \\.\COM3   Path: a device of the system (anything with a slash)
 //   usb:0403:6001            UsbId: the USB adapter with this vendor and product id (hex)
+//   ftdi, ftdi:A50285BI,     Ftdi: an FTDI chip whose pins the programmer drives itself: the
+//   ftdi:0403:6010:B         one attached, or by serial number or ids; :A to :D the interface
 //   A50285BI, sim:AT89S52    Word: a USB serial number, or a name a port target claims
-// Empty text, COM0 or COM999, a malformed usb: name are Invalid.
+// Empty text, COM0 or COM999, a malformed usb: or ftdi: name are Invalid.
 struct PortName {
-  enum class Kind { Invalid, Com, Path, UsbId, Word };
+  enum class Kind { Invalid, Com, Path, UsbId, Ftdi, Word };
   static constexpr int kHighestCom = 256;
 
   static PortName Parse(const std::string& text);
@@ -18,5 +20,8 @@ struct PortName {
   Kind kind = Kind::Invalid;
   std::string text;                      // as given
   int number = 0;                        // Com
-  uint16_t vendorId = 0, productId = 0;  // UsbId
+  uint16_t vendorId = 0, productId = 0;  // UsbId; Ftdi with hasIds
+  bool hasIds = false;                   // Ftdi: picked by vendor and product id
+  std::string serialNumber;              // Ftdi: picked by serial number
+  int interfaceIndex = 0;                // Ftdi: 0 for A, 1 for B ...
 };

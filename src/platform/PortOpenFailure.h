@@ -16,6 +16,7 @@ struct PortOpenFailure {
     NoUsbMatch,       // a USB serial number or usb:VID:PID that no connected port has
     SeveralUsbMatch,  // ... that several connected ports have
     SettingsRefused,  // the port opened, but the driver refused the line settings
+    UsbPermission,    // USB access to an FTDI chip was refused: no udev rule, or not in its group
   };
 
   // A failure of the port named `given`, with the COM number filled in when it is a COM name.
@@ -33,7 +34,8 @@ struct PortOpenFailure {
   // causes what the name matched ("no serial port has the USB serial number 'B7' (the USB
   // serial ports: /dev/ttyUSB0 (serial A50285BI, 0403:6001))").
   std::string reason;
-  std::string group;       // Permission, POSIX: the group that owns the device ("dialout")
+  std::string group;       // Permission, POSIX: the group that owns the device ("dialout");
+                           // UsbPermission: the group the udev rule gives FTDI chips to
   std::string name;        // as given: "COM3", "/dev/ttyUSB0", "A50285BI"
   std::string device;      // where the name led ("/dev/ttyS2", "sim:AT89S52"); empty if nowhere
   std::string via;         // how it led there, when not by itself: "from ISP89_COM3"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/HexText.h"
 #include "platform/NativePort.h"
@@ -11,6 +12,7 @@
 struct PortResolver::Resolution {
   std::string device;  // a system device, a target's canonical name, or the name looked up
   PortTarget* target = nullptr;
+  std::optional<PortName> ftdi;  // a system FTDI chip, by the name that picks it
   bool leadsNowhere = false;
   PortOpenFailure failure;  // the name as given and how it led on; why, when it leads nowhere
 
@@ -104,7 +106,8 @@ std::unique_ptr<CommPort> OpenNative(const std::string& device, PortOpenFailure&
 
 }  // namespace
 
-PortResolver::PortResolver(PortLister lister) : lister_(std::move(lister)) {}
+PortResolver::PortResolver(PortLister lister, FtdiPorts ftdi)
+    : lister_(std::move(lister)), ftdi_(std::move(ftdi)) {}
 
 void PortResolver::AddTarget(PortTarget& target) { targets_.push_back(&target); }
 
@@ -141,6 +144,11 @@ PortResolver::Resolution PortResolver::ResolveTarget(const PortName& name,
                                                      Resolution resolution) const {
   resolution.device = name.text;
   if (name.kind == PortName::Kind::Path) return resolution;
+  if (name.kind == PortName::Kind::Ftdi) {
+    resolution.ftdi = name;
+    resolution.device = ftdi_.Canonical(name);
+    return resolution;
+  }
   if (PortTarget* target =
           name.kind == PortName::Kind::Word ? TargetClaiming(name.text) : nullptr) {
     resolution.target = target;
@@ -208,11 +216,17 @@ std::string PortResolver::Describe(const std::string& name) const {
   if (resolution.target && !resolution.leadsNowhere) {
     return resolution.target->Describe(resolution.device);
   }
+  if (resolution.ftdi) return ftdi_.Describe(*resolution.ftdi);
   return resolution.device;
 }
 
 std::string PortResolver::Check(const std::string& name) const {
   const PortName parsed = PortName::Parse(name);
+  if (parsed.kind == PortName::Kind::Invalid && name.compare(0, 4, "ftdi") == 0) {
+    return "'" + name +
+           "' names no FTDI chip: ftdi, ftdi:SERIAL or ftdi:VID:PID, each "
+           "optionally followed by :A ... :D for the interface";
+  }
   if (parsed.kind == PortName::Kind::Invalid) return "'" + name + "' is no port name";
   if (parsed.kind != PortName::Kind::Word) return "";
   PortTarget* target = TargetClaiming(name);
@@ -224,7 +238,7 @@ std::vector<std::string> PortResolver::ComNamesOf(const std::string& device) con
   for (int n = 1; n <= PortName::kHighestCom; ++n) {
     const std::string name = "COM" + std::to_string(n);
     Resolution resolution = ResolveName(name);
-    if (!resolution.target && !resolution.leadsNowhere &&
+    if (!resolution.target && !resolution.ftdi && !resolution.leadsNowhere &&
         SameNativeDevice(resolution.device, device)) {
       names.push_back(name);
     }
@@ -237,6 +251,29 @@ std::unique_ptr<CommPort> PortResolver::Open(const std::string& name, PortOpenFa
   failure = resolution.failure;
   if (resolution.leadsNowhere) return nullptr;
   failure.device = resolution.device;
+  if (resolution.ftdi || (resolution.target && resolution.target->IsFtdi())) {
+    failure.cause = PortOpenFailure::Cause::NotSerial;
+    failure.reason = "an FTDI chip driven directly, not a serial port";
+    return nullptr;
+  }
   if (resolution.target) return resolution.target->Open(resolution.device, failure);
   return OpenNative(resolution.device, failure);
+}
+
+bool PortResolver::LeadsToFtdi(const std::string& name) const {
+  Resolution resolution = ResolveName(name);
+  return resolution.ftdi || (resolution.target && resolution.target->IsFtdi());
+}
+
+std::unique_ptr<FtdiDevice> PortResolver::OpenFtdi(const std::string& name,
+                                                   PortOpenFailure& failure) {
+  Resolution resolution = ResolveName(name);
+  failure = resolution.failure;
+  if (resolution.leadsNowhere) return nullptr;
+  failure.device = resolution.device;
+  if (resolution.ftdi) return ftdi_.Open(*resolution.ftdi, failure);
+  if (resolution.target) return resolution.target->OpenFtdi(resolution.device, failure);
+  failure.cause = PortOpenFailure::Cause::UnknownName;
+  failure.reason = "'" + name + "' is no FTDI chip";
+  return nullptr;
 }

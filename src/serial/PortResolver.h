@@ -8,6 +8,7 @@
 #include "platform/PortName.h"
 #include "platform/PortOpener.h"
 #include "platform/SystemPortList.h"
+#include "serial/FtdiPorts.h"
 #include "serial/PortTarget.h"
 
 // Says which device a port name stands for on this machine, and opens it. The names, as
@@ -17,6 +18,7 @@
 //                  own port: /dev/ttyS<n-1> on POSIX, \\.\COMn on Windows
 //   a path         that device (/dev/ttyUSB0)
 //   usb:VID:PID    the one USB serial port with these ids
+//   ftdi...        an FTDI chip driven directly (FtdiPorts): no serial port, OpenFtdi() opens it
 //   a word         a name of a registered target (sim:AT89S52), else a USB serial number
 // A failure to open says, as data, why it failed and where the name led, naming the port as
 // it was given: with /dev/ttyUSB0 it speaks of /dev/ttyUSB0, with COM3 of COM3 and of the
@@ -27,12 +29,15 @@ class PortResolver : public PortOpener {
  public:
   using PortLister = std::function<std::vector<SystemPort>()>;
 
-  // `lister` gives the system's serial ports (for USB names and the port list).
-  explicit PortResolver(PortLister lister = ListSystemPorts);
+  // `lister` gives the system's serial ports (for USB names and the port list), `ftdi` its
+  // FTDI chips.
+  explicit PortResolver(PortLister lister = ListSystemPorts, FtdiPorts ftdi = FtdiPorts());
 
   void AddTarget(PortTarget& target);
 
   std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override;
+  bool LeadsToFtdi(const std::string& name) const override;
+  std::unique_ptr<FtdiDevice> OpenFtdi(const std::string& name, PortOpenFailure& failure) override;
 
   // What `name` resolves to: a device ("/dev/ttyS0", "\\.\COM3"), a target's canonical name
   // ("sim:AT89S51"), or `name` itself when it stands for nothing that is there now.
@@ -43,6 +48,8 @@ class PortResolver : public PortOpener {
   std::string Check(const std::string& name) const;
 
   std::vector<SystemPort> SystemPorts() const { return lister_(); }
+  // The FTDI chips attached now; throws Exception when USB cannot be searched.
+  std::vector<FtdiChipInfo> FtdiChips() const { return ftdi_.Chips(); }
   // The names COM1 to COM256 that resolve to `device`, in order.
   std::vector<std::string> ComNamesOf(const std::string& device) const;
 
@@ -59,5 +66,6 @@ class PortResolver : public PortOpener {
   PortTarget* TargetClaiming(const std::string& name) const;
 
   PortLister lister_;
+  FtdiPorts ftdi_;
   std::vector<PortTarget*> targets_;
 };

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "platform/CommPort.h"
+#include "platform/FtdiDevice.h"
 #include "platform/PortOpenFailure.h"
 
 // A kind of port beside the system's own, reached by names of its own: the simulated adapter
-// ("sim:AT89S52") registers itself with the PortResolver as one. Open() may be called from
-// several threads at once.
+// ("sim:AT89S52") registers itself with the PortResolver as one, and so does the simulated
+// FTDI chip ("sim-ftdi"), whose ports are FTDI chips (IsFtdi) opened with OpenFtdi() instead
+// of serial ports. Open() and OpenFtdi() may be called from several threads at once.
 class PortTarget {
  public:
   virtual ~PortTarget() = default;
@@ -24,4 +26,13 @@ class PortTarget {
   // The open port, or null with the cause and reason of `failure` set; the resolver fills in
   // the rest.
   virtual std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) = 0;
+
+  // Whether the target's ports are FTDI chips driven directly rather than serial ports.
+  virtual bool IsFtdi() const { return false; }
+  // The FTDI chip `name` stands for; null with the cause and reason of `failure` set.
+  virtual std::unique_ptr<FtdiDevice> OpenFtdi(const std::string& name, PortOpenFailure& failure) {
+    (void)name;
+    failure.cause = PortOpenFailure::Cause::NotSerial;
+    return nullptr;
+  }
 };

@@ -33,6 +33,8 @@ class TSerial {
   std::string DeviceName() const;
   // The name the link is open on, or was last open on.
   const std::string& OpenedName() const { return openedName_; }
+  // What opens the names: it also says which of them lead to a programmer of another kind.
+  PortOpener& Opener() const { return opener_; }
 
   // Opens and configures the port; does nothing when it is open. Throws PortOpenError with
   // the name, where it led and why; also when the driver refuses the line settings (the port

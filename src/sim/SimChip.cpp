@@ -78,47 +78,62 @@ void SimChip::SetRts(bool asserted, std::chrono::nanoseconds at) {
 bool SimChip::Busy(std::chrono::nanoseconds at) const { return at < busyUntil_; }
 
 uint8_t SimChip::Answer(uint8_t written, std::chrono::nanoseconds at) {
-  bool resetHigh = rts_ || idleGap_.count() > 0;
-  if (!resetHigh || Busy(at)) {
-    instruction_.clear();
-    return kFloatingLine;
-  }
-  instruction_.push_back(written);
-  if (!programming_ && instruction_[0] != 0xAC) {
-    instruction_.clear();
-    return 0x00;
-  }
-  return AnswerProgrammingInstruction(written, at);
+  const uint8_t answer = Output(at);
+  Take(written, at);
+  return answer;
 }
 
-uint8_t SimChip::AnswerProgrammingInstruction(uint8_t written, std::chrono::nanoseconds at) {
+// The answers never depend on the byte being shifted in at the same time: the chip knows each
+// before the byte begins.
+uint8_t SimChip::Output(std::chrono::nanoseconds at) const {
+  const bool resetHigh = rts_ || idleGap_.count() > 0;
+  if (!resetHigh || Busy(at)) return kFloatingLine;
+  if (instruction_.empty()) return 0x00;
+  return InstructionOutput();
+}
+
+uint8_t SimChip::InstructionOutput() const {
+  const size_t index = instruction_.size();
+  const uint8_t opcode = instruction_[0];
+  if (opcode == 0x30 && index >= 2) {
+    // With LB2 programmed the chip refuses to be read; it reads back as erased.
+    const uint32_t address = (static_cast<uint32_t>(instruction_[1]) << 8) | (index - 2);
+    return (lockBits_ & kLB2) ? 0xFF : flash_[Mirrored(address)];
+  }
+  if (index != 3) return 0x00;
+  if (opcode == 0xAC && instruction_[1] == 0x53) {
+    return resetPulsed_ || programming_ ? kEnableEcho : 0x00;
+  }
+  if (opcode == 0x28) {
+    static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
+    const uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
+    const bool hidden = signatureHiddenWhenLocked_ && (lockBits_ & kLB2);
+    return instruction_[1] < 3 && !hidden ? kSignature[row][instruction_[1]] : 0xFF;
+  }
+  // Only the 4th answer carries the lock bits (bits 2, 3, 4); the 3rd is undefined.
+  if (opcode == 0x24) return static_cast<uint8_t>(lockBits_ << 2);
+  return 0x00;
+}
+
+void SimChip::Take(uint8_t written, std::chrono::nanoseconds at) {
+  const bool resetHigh = rts_ || idleGap_.count() > 0;
+  if (!resetHigh || Busy(at)) return instruction_.clear();
+  instruction_.push_back(written);
   const size_t index = instruction_.size() - 1;
   const uint8_t opcode = instruction_[0];
+  if (!programming_ && opcode != 0xAC) return instruction_.clear();
   if (opcode == 0x30 || opcode == 0x50) {
-    if (index < 2) return 0x00;
-    uint32_t address = (static_cast<uint32_t>(instruction_[1]) << 8) | (index - 2);
-    uint8_t answer = PageByte(address, written, opcode == 0x50);
+    if (opcode == 0x50 && index >= 2) {
+      WritePageByte((static_cast<uint32_t>(instruction_[1]) << 8) | (index - 2), written, at);
+    }
     if (instruction_.size() == kPageInstructionLength) instruction_.clear();
-    return answer;
+    return;
   }
-  uint8_t answer = 0x00;
+  // Only Programming Enable is heard before programming mode.
   if (opcode == 0xAC && index == 1 && written != 0x53 && !programming_) {
-    instruction_.clear();  // only Programming Enable is heard before programming mode
-    return answer;
-  }
-  if (opcode == 0xAC && index == 3 && instruction_[1] == 0x53) {
-    if (resetPulsed_ || programming_) answer = kEnableEcho;
-  } else if (opcode == 0x28 && index == 3) {
-    static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
-    uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
-    const bool hidden = signatureHiddenWhenLocked_ && (lockBits_ & kLB2);
-    answer = instruction_[1] < 3 && !hidden ? kSignature[row][instruction_[1]] : 0xFF;
-  } else if (opcode == 0x24 && index == 3) {
-    // Only the 4th answer carries the lock bits (bits 2, 3, 4); the 3rd is undefined.
-    answer = static_cast<uint8_t>(lockBits_ << 2);
+    return instruction_.clear();
   }
   if (index == 3) Complete4ByteInstruction(at);
-  return answer;
 }
 
 void SimChip::Complete4ByteInstruction(std::chrono::nanoseconds at) {
@@ -139,16 +154,37 @@ void SimChip::Complete4ByteInstruction(std::chrono::nanoseconds at) {
   instruction_.clear();
 }
 
-uint8_t SimChip::PageByte(uint32_t address, uint8_t written, bool writing) {
-  // The AT89S51 ignores address bit A12: its upper 4 KB mirror the lower.
-  address &= model_ == Model::AT89S51 ? 0x0FFF : 0x1FFF;
-  if (writing) {
-    // Programming clears bits only; LB1 disables it.
-    if (!(lockBits_ & kLB1)) flash_[address] &= written;
-    return 0x00;
+// The AT89S51 ignores address bit A12: its upper 4 KB mirror the lower.
+uint32_t SimChip::Mirrored(uint32_t address) const {
+  return address & (model_ == Model::AT89S51 ? 0x0FFF : 0x1FFF);
+}
+
+// Programming clears bits only; LB1 disables it. A byte that comes while the one before is
+// still being written is lost.
+void SimChip::WritePageByte(uint32_t address, uint8_t written, std::chrono::nanoseconds at) {
+  if (byteWriteTime_.count() > 0) {
+    if (at < byteWrittenAt_) {
+      ++earlyPageBytes_;
+      return;
+    }
+    byteWrittenAt_ = at + byteWriteTime_;
   }
-  // With LB2 programmed the chip refuses to be read; it reads back as erased.
-  return (lockBits_ & kLB2) ? 0xFF : flash_[address];
+  if (!(lockBits_ & kLB1)) flash_[Mirrored(address)] &= written;
+}
+
+uint8_t SimChip::NextAnswer(std::chrono::nanoseconds at) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return Output(at);
+}
+
+void SimChip::SetByteWriteTime(std::chrono::nanoseconds tswc) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  byteWriteTime_ = tswc;
+}
+
+uint64_t SimChip::EarlyPageBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return earlyPageBytes_;
 }
 
 void SimChip::SetSilenceAfter(uint64_t bytes) {

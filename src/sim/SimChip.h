@@ -40,6 +40,15 @@ class SimChip {
   void SetIdleGapReset(std::chrono::milliseconds gap);
   // In lock modes 3 and 4 (LB2 programmed) some chips answer FF to Read Signature.
   void SetSignatureHiddenWhenLocked(bool hidden);
+  // Each byte of a page write is self-timed (tSWC): with a time here, a page byte that
+  // arrives before the one before it is written is lost (the cell keeps what it held), and
+  // counted. Zero (the default, for the serial adapter that paces itself) turns this off.
+  void SetByteWriteTime(std::chrono::nanoseconds tswc);
+  uint64_t EarlyPageBytes() const;
+
+  // The byte the chip will shift out during the next byte, as the instruction so far decides
+  // it: a chip loads it into its output register when the byte before is complete.
+  uint8_t NextAnswer(std::chrono::nanoseconds at) const;
 
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
@@ -54,9 +63,13 @@ class SimChip {
 
  private:
   uint8_t Answer(uint8_t written, std::chrono::nanoseconds at);
-  uint8_t AnswerProgrammingInstruction(uint8_t written, std::chrono::nanoseconds at);
+  // What the chip shifts out during the next byte (no change), then what the byte does.
+  uint8_t Output(std::chrono::nanoseconds at) const;
+  uint8_t InstructionOutput() const;
+  void Take(uint8_t written, std::chrono::nanoseconds at);
   void Complete4ByteInstruction(std::chrono::nanoseconds at);
-  uint8_t PageByte(uint32_t address, uint8_t written, bool writing);
+  void WritePageByte(uint32_t address, uint8_t written, std::chrono::nanoseconds at);
+  uint32_t Mirrored(uint32_t address) const;
   bool Busy(std::chrono::nanoseconds at) const;
 
   mutable std::mutex mutex_;  // guards every field below
@@ -70,6 +83,9 @@ class SimChip {
   bool programming_ = false;          // Programming Enable accepted
   std::vector<uint8_t> instruction_;  // bytes of the instruction in progress
   std::chrono::nanoseconds busyUntil_{0};
+  std::chrono::nanoseconds byteWriteTime_{0};
+  std::chrono::nanoseconds byteWrittenAt_{0};  // when the last page byte's write cycle ends
+  uint64_t earlyPageBytes_ = 0;
   std::chrono::nanoseconds lastByteAt_{0};
   bool anyByte_ = false;
   std::chrono::milliseconds idleGap_{0};

@@ -4,15 +4,19 @@
 #include <string>
 
 #include "serial/PortResolver.h"
+#include "sim/SimFtdiPorts.h"
 #include "sim/SimPorts.h"
 
-// The port names of a program that offers the simulated adapter beside the system's ports:
-// a PortResolver with this process's SimPorts registered as a target.
+// The port names of a program that offers the simulated adapter and the simulated FTDI chip
+// beside the system's ports: a PortResolver with this process's SimPorts and SimFtdiPorts
+// registered as targets.
 class SimPortResolver : public PortResolver {
  public:
-  explicit SimPortResolver(Clock& clock, PortLister lister = ListSystemPorts)
-      : PortResolver(std::move(lister)), sim_(clock) {
+  explicit SimPortResolver(Clock& clock, PortLister lister = ListSystemPorts,
+                           FtdiPorts ftdi = FtdiPorts())
+      : PortResolver(std::move(lister), std::move(ftdi)), sim_(clock), simFtdi_(clock) {
     AddTarget(sim_);
+    AddTarget(simFtdi_);
   }
 
   std::shared_ptr<SimChip> SimChipFor(const std::string& name) { return sim_.SimChipFor(name); }
@@ -21,7 +25,14 @@ class SimPortResolver : public PortResolver {
     sim_.AttachSimChip(name, std::move(chip));
   }
   void SetSimLineOptions(const SimLine::Options& options) { sim_.SetSimLineOptions(options); }
+  std::shared_ptr<SimFtdiChip> SimFtdiChipFor(const std::string& name) {
+    return simFtdi_.SimFtdiChipFor(name);
+  }
+  void SetSimFtdiOptions(const SimFtdiPorts::Options& options) {
+    simFtdi_.SetSimFtdiOptions(options);
+  }
 
  private:
   SimPorts sim_;
+  SimFtdiPorts simFtdi_;
 };

@@ -32,7 +32,10 @@ SimPorts::Name SimPorts::Parse(const std::string& name) {
   return parsed;
 }
 
-bool SimPorts::Claims(const std::string& name) const { return name.compare(0, 3, "sim") == 0; }
+// "sim-ftdi..." are the simulated FTDI chips' (SimFtdiPorts).
+bool SimPorts::Claims(const std::string& name) const {
+  return name.compare(0, 3, "sim") == 0 && name.compare(0, 8, "sim-ftdi") != 0;
+}
 
 std::string SimPorts::Check(const std::string& name) const {
   const Name parsed = Parse(name);

@@ -15,3 +15,14 @@ std::unique_ptr<CommPort> ChosenPortOpener::Open(const std::string& deviceName,
   const std::string chosen = Device();
   return ports_.Open(chosen.empty() ? deviceName : chosen, failure);
 }
+
+bool ChosenPortOpener::LeadsToFtdi(const std::string& deviceName) const {
+  const std::string chosen = Device();
+  return ports_.LeadsToFtdi(chosen.empty() ? deviceName : chosen);
+}
+
+std::unique_ptr<FtdiDevice> ChosenPortOpener::OpenFtdi(const std::string& deviceName,
+                                                       PortOpenFailure& failure) {
+  const std::string chosen = Device();
+  return ports_.OpenFtdi(chosen.empty() ? deviceName : chosen, failure);
+}

@@ -16,11 +16,15 @@ class ChosenPortOpener : public PortOpener {
  public:
   explicit ChosenPortOpener(PortOpener& ports) : ports_(ports) {}
 
-  // A path such as "/dev/ttyUSB0"; empty goes back to the COM names.
+  // A path such as "/dev/ttyUSB0", or an FTDI chip ("ftdi:A50285BI"); empty goes back to the
+  // COM names.
   void UseDevice(const std::string& path);
   std::string Device() const;
 
   std::unique_ptr<CommPort> Open(const std::string& deviceName, PortOpenFailure& failure) override;
+  bool LeadsToFtdi(const std::string& deviceName) const override;
+  std::unique_ptr<FtdiDevice> OpenFtdi(const std::string& deviceName,
+                                       PortOpenFailure& failure) override;
 
  private:
   PortOpener& ports_;

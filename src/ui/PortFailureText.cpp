@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "platform/FtdiBus.h"
+
 namespace {
 
 using Cause = PortOpenFailure::Cause;
@@ -42,6 +44,15 @@ QString PermissionAdvice(const std::string& group) {
       .arg(Q(group));
 }
 
+QString UsbPermissionAdvice(const std::string& group) {
+  return PortFailureWords::tr(
+             "USB access to the FTDI chip was refused: the udev rule %1 (the isp89 package "
+             "installs it) gives FTDI chips to the group %2 and the user at the seat; install it, "
+             "add your user to the group (sudo usermod -aG %2 $USER), log in again and plug the "
+             "chip in again")
+      .arg(Q(kFtdiUdevRule), Q(group));
+}
+
 QString NoUsbMatchAdvice(const std::string& listedPath) {
   if (listedPath.empty())
     return PortFailureWords::tr("connect the adapter, or %1").arg(OtherPort());
@@ -62,6 +73,8 @@ QString Advice(const PortOpenFailure& failure) {
       return NoUsbMatchAdvice(failure.listedPath);
     case Cause::SeveralUsbMatch:
       return PortFailureWords::tr("choose the adapter by its device in the port menu");
+    case Cause::UsbPermission:
+      return UsbPermissionAdvice(failure.group);
     case Cause::UnknownName:
     case Cause::SettingsRefused:
       return OtherPort();

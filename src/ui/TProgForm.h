@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "device/AT89S5X.h"
 #include "device/ChipFailure.h"
@@ -151,6 +153,7 @@ class TProgForm : public QMainWindow {
   void StoreWindow();
   std::string PortName() const;
 
+  std::vector<std::pair<std::string, std::string>> FtdiChipItems();
   // Handlers that start or change something call this first: true, with a note in the status
   // bar, while an operation runs.
   bool RefusedWhileBusy();

@@ -1,5 +1,5 @@
-// The port menu: the eight COM names, and below them the serial ports the system has, listed
-// anew each time the menu opens.
+// The port menu: the eight COM names, and below them the serial ports the system has and the
+// FTDI chips that can drive a target themselves, listed anew each time the menu opens.
 #include <QVariant>
 
 #include "ui/TProgForm.h"
@@ -67,6 +67,11 @@ void TProgForm::RefreshSystemPorts() {
         details.empty() ? port.name : port.name + ": " + details);
     chosenListed = chosenListed || port.name == chosen;
   }
+  for (const auto& [name, what] : FtdiChipItems()) {
+    add(name + " - " + what, name,
+        Std(tr("%1: %2, driving the target's pins itself").arg(Q(name), Q(what))));
+    chosenListed = chosenListed || name == chosen;
+  }
   if (!chosen.empty() && !chosenListed) {
     add(Std(tr("%1 (not found)").arg(Q(chosen))), chosen,
         Std(tr("%1: the system does not list it now").arg(Q(chosen))));
@@ -74,6 +79,27 @@ void TProgForm::RefreshSystemPorts() {
   if (port1->actions().last() == portSeparator) {
     port1->addAction(tr("no serial port found"))->setEnabled(false);
   }
+}
+
+// Each interface of each FTDI chip with synchronous bit-bang: its name and what it is. A USB
+// bus that cannot be searched is said in the menu.
+std::vector<std::pair<std::string, std::string>> TProgForm::FtdiChipItems() {
+  std::vector<std::pair<std::string, std::string>> items;
+  std::vector<FtdiChipInfo> chips;
+  try {
+    chips = resolver.FtdiChips();
+  } catch (const std::exception& error) {
+    port1->addAction(QString::fromStdString(error.what()))->setEnabled(false);
+  }
+  for (const FtdiChipInfo& chip : chips) {
+    if (!chip.family || !chip.family->Usable()) continue;
+    const std::string what = std::string("FTDI ") + chip.family->name +
+                             (chip.description.empty() ? "" : " " + chip.description);
+    for (int index = 0; index < chip.family->interfaces; ++index) {
+      items.emplace_back(FtdiPorts::NameOf(chip, index), what);
+    }
+  }
+  return items;
 }
 
 // The link takes the new number from its next opening; refused while an operation runs.

@@ -3,6 +3,7 @@
 
 #include "CliFixture.h"
 #include "cli/PortListing.h"
+#include "platform/Exception.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 
@@ -123,3 +124,41 @@ TEST(UsbPortChoiceCli, AnAdapterIsFoundByItsSerialNumberOrIds) {
       err.str());
 }
 #endif
+
+namespace {
+
+FtdiChipInfo FtdiChipOf(const std::string& serial, FtdiFamily::Kind family) {
+  FtdiChipInfo chip;
+  chip.vendorId = 0x0403;
+  chip.productId = family == FtdiFamily::Kind::FT232R ? 0x6001 : 0x6010;
+  chip.description = "USB <-> Serial";
+  chip.serialNumber = serial;
+  chip.family = &FtdiFamily::Of(family);
+  return chip;
+}
+
+}  // namespace
+
+// FTDI chips follow the serial ports, one line for each interface; a USB bus that cannot be
+// searched says so and the serial ports are listed all the same.
+TEST(PortListingFtdi, EachInterfaceOfEachChipHasALine) {
+  const auto serial = [] {
+    return std::vector<SystemPort>{Port("/dev/ttyUSB3", SystemPort::Transport::Native, "ttyUSB3")};
+  };
+  PortResolver chips(serial, FtdiPorts([] {
+                       return std::vector<FtdiChipInfo>{
+                           FtdiChipOf("A5", FtdiFamily::Kind::FT232R),
+                           FtdiChipOf("FT2X", FtdiFamily::Kind::FT2232H)};
+                     }));
+  EXPECT_EQ(PortListing::Format(PortListing::Collect(chips)),
+            "/dev/ttyUSB3  -  serial port\n"
+            "ftdi:A5       -  FTDI USB <-> Serial, serial A5, 0403:6001: FT232R bit-bang\n"
+            "ftdi:FT2X     -  FTDI USB <-> Serial, serial FT2X, 0403:6010: FT2232H bit-bang\n"
+            "ftdi:FT2X:B   -  FTDI USB <-> Serial, serial FT2X, 0403:6010: FT2232H bit-bang\n");
+  PortResolver broken(serial, FtdiPorts([]() -> std::vector<FtdiChipInfo> {
+                        throw Exception("cannot search USB for FTDI chips: no USB here");
+                      }));
+  EXPECT_EQ(PortListing::Format(PortListing::Collect(broken)),
+            "/dev/ttyUSB3  -  serial port\n"
+            "ftdi          -  cannot search USB for FTDI chips: no USB here\n");
+}

@@ -4,6 +4,8 @@
 
 #include "cli/PortFailureLine.h"
 
+#include "platform/FtdiBus.h"
+
 namespace {
 
 using Cause = PortOpenFailure::Cause;
@@ -57,6 +59,14 @@ TEST(PortFailureLine, EachCauseEndsWithWhatAShellUserCanDo) {
        "and your user is not in it: add it (sudo usermod -aG dialout $USER), then log in again"},
       {Failure(Cause::Permission, "COM2", "/dev/ttyS1", "Permission denied"),
        "cannot open COM2 (/dev/ttyS1): Permission denied; your user may not open this device"},
+      {WithGroup(Failure(Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied"),
+                 "plugdev"),
+       std::string("cannot open ftdi (ftdi:A50285BI): Access denied; USB access to the FTDI chip "
+                   "was refused: the udev rule ") +
+           kFtdiUdevRule +
+           " (the isp89 package installs it) gives FTDI chips to the group plugdev and the "
+           "user at the seat; install it, add your user to the group (sudo usermod -aG plugdev "
+           "$USER), log in again and plug the chip in again"},
       {Failure(Cause::InUse, "COM1", "\\\\.\\COM1", "Access is denied (error 5)"),
        "cannot open COM1 (\\\\.\\COM1): Access is denied (error 5); the port is in use by "
        "another program: close it and try again"},

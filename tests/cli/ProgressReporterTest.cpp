@@ -21,7 +21,7 @@ TEST(ProgressReporter, LinesShowEachTenthOnce) {
   std::ostringstream out;
   ProgressReporter progress(out, ProgressReporter::Style::Lines);
   progress.Notify(100, ProcessListener::NOTIFY_PROGRESS);  // before any phase: not shown
-  Transfer(progress, ProcessListener::PHASE_ERASING);   // no pages: not shown
+  Transfer(progress, ProcessListener::PHASE_ERASING);      // no pages: not shown
   Transfer(progress, ProcessListener::PHASE_READING);
   progress.End();
   EXPECT_EQ(

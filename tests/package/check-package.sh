@@ -30,6 +30,14 @@ for page in isp89-cli isp89-sim isp89; do
   echo "$text" | grep -q "^NAME" || fail "man $page shows no NAME section"
 done
 
+# The udev rule gives FTDI chips to plugdev; a refused open names it where it lies.
+rule=$root/usr/lib/udev/rules.d/60-isp89-ftdi.rules
+[ -s "$rule" ] || fail "no udev rule for FTDI chips"
+grep -q 'ATTR{idVendor}=="0403".*GROUP="plugdev"' "$rule" || fail "the udev rule gives no plugdev"
+strings "$bin/isp89-cli" | grep -q '^/usr/lib/udev/rules.d/60-isp89-ftdi.rules$' ||
+  fail "isp89-cli names another udev rule than the one installed"
+dpkg-deb -f "$deb" Depends | grep -q 'libftdi1' || fail "no dependency on libftdi1"
+
 grep -q '^Exec=isp89$' "$root/usr/share/applications/isp89.desktop" || fail "no desktop entry"
 [ -s "$root/usr/share/icons/hicolor/scalable/apps/isp89.svg" ] || fail "no icon"
 

@@ -77,3 +77,38 @@ TEST(PortNameParse, EachFormHasItsKind) {
 }
 
 }  // namespace
+
+namespace {
+
+// An FTDI chip by its serial number or ids, each with an interface letter or none.
+TEST(PortNameParse, FtdiNamesPickAChipAndAnInterface) {
+  using Kind = PortName::Kind;
+  const struct {
+    std::string text;
+    Kind kind;
+    std::string serial;
+    uint16_t vendor, product;
+    int interfaceIndex;
+  } cases[] = {
+      {"ftdi", Kind::Ftdi, "", 0, 0, 0},
+      {"FTDI:B", Kind::Ftdi, "", 0, 0, 1},
+      {"ftdi:A50285BI", Kind::Ftdi, "A50285BI", 0, 0, 0},
+      {"ftdi:FT4ABC:b", Kind::Ftdi, "FT4ABC", 0, 0, 1},
+      {"ftdi:0403:6010", Kind::Ftdi, "", 0x0403, 0x6010, 0},
+      {"ftdi:0403:6010:D", Kind::Ftdi, "", 0x0403, 0x6010, 3},
+      {"ftdi:0403:60100", Kind::Invalid, "", 0, 0, 0},
+      {"ftdi:a-b", Kind::Invalid, "", 0, 0, 0},
+      {"ftdix", Kind::Word, "", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const PortName name = PortName::Parse(c.text);
+    EXPECT_EQ(name.kind, c.kind) << c.text;
+    if (c.kind != Kind::Ftdi) continue;
+    EXPECT_EQ(name.serialNumber, c.serial) << c.text;
+    EXPECT_EQ(name.vendorId, c.vendor) << c.text;
+    EXPECT_EQ(name.productId, c.product) << c.text;
+    EXPECT_EQ(name.interfaceIndex, c.interfaceIndex) << c.text;
+  }
+}
+
+}  // namespace

@@ -26,6 +26,8 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
   PortOpenFailure meantAsPath = Failure(Cause::NoUsbMatch, "ttyUSB0", "",
                                         "no serial port has the USB serial number 'ttyUSB0'");
   meantAsPath.listedPath = "/dev/ttyUSB0";
+  PortOpenFailure plugdev = Failure(Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied");
+  plugdev.group = "plugdev";
   struct Case {
     PortOpenFailure failure;
     std::string text;
@@ -43,6 +45,12 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
       {Failure(Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied"),
        "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. Your user may not open "
        "this device: choose another port in the port menu."},
+      {plugdev,
+       "Sériový port ftdi nelze otevřít\nFtdi:A50285BI: Access denied. USB access to the FTDI "
+       "chip was refused: the udev rule /usr/lib/udev/rules.d/60-isp89-ftdi.rules (the isp89 "
+       "package installs it) gives FTDI chips to the group plugdev and the user at the seat; "
+       "install it, add your user to the group (sudo usermod -aG plugdev $USER), log in again "
+       "and plug the chip in again."},
       {Failure(Cause::InUse, "COM2", "COM2", "Access is denied (error 5)"),
        "Serial port COM2 cannot be opened\nCOM2: Access is denied (error 5). The port is in use "
        "by another program: close it and try again."},
@@ -69,9 +77,9 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
 // A window user has no shell at hand: whatever the cause, the remedy is never the command
 // line program or an environment variable, even for a port an environment variable named.
 TEST(PortFailureText, NoCauseSendsTheUserToAShell) {
-  for (Cause cause :
-       {Cause::Other, Cause::NoDevice, Cause::Permission, Cause::InUse, Cause::NotSerial,
-        Cause::UnknownName, Cause::NoUsbMatch, Cause::SeveralUsbMatch, Cause::SettingsRefused}) {
+  for (Cause cause : {Cause::Other, Cause::NoDevice, Cause::Permission, Cause::InUse,
+                      Cause::NotSerial, Cause::UnknownName, Cause::NoUsbMatch,
+                      Cause::SeveralUsbMatch, Cause::SettingsRefused, Cause::UsbPermission}) {
     PortOpenFailure failure = Failure(cause, "COM3", "/dev/ttyUSB0", "some reason");
     failure.via = "from ISP89_COM3";
     const std::string text = PortFailureText(failure);

@@ -73,6 +73,10 @@
         <source>Serial port %1 cannot be opened</source>
         <translation>Sériový port %1 nelze otevřít</translation>
     </message>
+    <message>
+        <source>USB access to the FTDI chip was refused: the udev rule %1 (the isp89 package installs it) gives FTDI chips to the group %2 and the user at the seat; install it, add your user to the group (sudo usermod -aG %2 $USER), log in again and plug the chip in again</source>
+        <translation>USB přístup k čipu FTDI byl odepřen: pravidlo udev %1 (instaluje ho balíček isp89) dává čipy FTDI skupině %2 a uživateli u počítače; nainstalujte ho, přidejte svého uživatele do skupiny (sudo usermod -aG %2 $USER), znovu se přihlaste a čip znovu připojte</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -402,6 +406,10 @@ Zastavený zápis nechá čip zapsaný jen zčásti; zastavené čtení nezanech
     <message>
         <source>%1: the system does not list it now</source>
         <translation>%1: systém ho teď neuvádí</translation>
+    </message>
+    <message>
+        <source>%1: %2, driving the target&apos;s pins itself</source>
+        <translation>%1: %2, sám ovládá vývody cílového čipu</translation>
     </message>
     <message>
         <source>no serial port found</source>
