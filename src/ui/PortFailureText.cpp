@@ -29,9 +29,14 @@ bool IsNameCause(Cause cause) {
          cause == Cause::SeveralUsbMatch;
 }
 
-// What happened: the device and the system's reason, or for a name, what it matched.
+QString Capitalized(const QString& text) {
+  return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
+}
+
+// What happened: the device and the system's reason, or for a name, what it matched. A
+// device's name is shown as it is spelled ("ftdi:A50285BI"), a sentence starts upper case.
 QString Fact(const PortOpenFailure& failure) {
-  if (IsNameCause(failure.cause) && !failure.reason.empty()) return Q(failure.reason);
+  if (IsNameCause(failure.cause) && !failure.reason.empty()) return Capitalized(Q(failure.reason));
   return Device(failure) + (failure.reason.empty() ? "" : ": " + Q(failure.reason));
 }
 
@@ -84,15 +89,11 @@ QString Advice(const PortOpenFailure& failure) {
   return {};
 }
 
-QString Capitalized(const QString& text) {
-  return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
-}
-
 }  // namespace
 
 std::string PortFailureText(const PortOpenFailure& failure) {
   const QString advice = Advice(failure);
   return (PortFailureWords::tr("Serial port %1 cannot be opened").arg(Q(failure.name)) + "\n" +
-          Capitalized(Fact(failure)) + (advice.isEmpty() ? "" : ". " + Capitalized(advice)) + ".")
+          Fact(failure) + (advice.isEmpty() ? "" : ". " + Capitalized(advice)) + ".")
       .toStdString();
 }

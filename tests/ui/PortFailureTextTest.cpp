@@ -46,7 +46,7 @@ TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
        "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. Your user may not open "
        "this device: choose another port in the port menu."},
       {plugdev,
-       "Sériový port ftdi nelze otevřít\nFtdi:A50285BI: Access denied. USB access to the FTDI "
+       "Serial port ftdi cannot be opened\nftdi:A50285BI: Access denied. USB access to the FTDI "
        "chip was refused: the udev rule /usr/lib/udev/rules.d/60-isp89-ftdi.rules (the isp89 "
        "package installs it) gives FTDI chips to the group plugdev and the user at the seat; "
        "install it, add your user to the group (sudo usermod -aG plugdev $USER), log in again "
