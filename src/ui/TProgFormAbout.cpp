@@ -15,6 +15,8 @@ void TProgForm::BuildHelpMenu() {
   connect(itemAbout, &QAction::triggered, this, [this] {
     dialogs.ShowMessage(std::string("isp89 ") + ISP89_VERSION +
                         "\nIn-system programmer for the AT89S51 and AT89S52.\n"
-                        "The command line: isp89-cli; the simulated adapter: isp89-sim.");
+                        "The command line: isp89-cli; the simulated adapter: isp89-sim.\n\n"
+                        "Free software under the GNU General Public License, version 3 or "
+                        "any later version (GPL-3.0-or-later); it comes with no warranty.");
   });
 }

@@ -30,6 +30,8 @@ for page in isp89-cli isp89-sim isp89; do
   echo "$text" | grep -q "^NAME" || fail "man $page shows no NAME section"
 done
 
+grep -q '^License: GPL-3+$' "$root/usr/share/doc/isp89/copyright" || fail "copyright: no GPL-3+"
+
 grep -q '^Exec=isp89$' "$root/usr/share/applications/isp89.desktop" || fail "no desktop entry"
 [ -s "$root/usr/share/icons/hicolor/scalable/apps/isp89.svg" ] || fail "no icon"
 
@@ -52,5 +54,6 @@ esac
 
 if [ -n "$zip" ]; then
   unzip -l "$zip" | grep -q 'isp89-cli.exe' || fail "$zip holds no isp89-cli.exe"
+  unzip -l "$zip" | grep -q '/LICENSE$' || fail "$zip holds no LICENSE"
 fi
 echo "check-package: $deb: lintian clean of errors; programs, man pages, completion work"
