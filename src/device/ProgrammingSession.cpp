@@ -174,14 +174,24 @@ void ProgrammingSession::Stream(const std::vector<uint8_t>& bytes,
 }
 
 void ProgrammingSession::Send(uint8_t byte) {
+  // A stop asked for at once does not wait for the page to end.
+  if (stop_ && stop_->AtOnce()) throw ChipFailure(ChipFailure::Kind::Stopped, {});
   IoResult result = serial_.WriteByte(byte);
   if (!result.Ok()) FailOn(result, Direction::Writing);
   ++owed_;
 }
 
+// An answer owed may be held up past one read time-out: a USB-serial adapter hands answers
+// over in bursts, and a host that is late to poll it, or a busy machine, makes one burst
+// late. Only a silence longer than any latency timer (an FTDI adapter's goes up to 255 ms)
+// and such hold-ups means that the programmer is not answering.
 uint8_t ProgrammingSession::Receive() {
+  const std::chrono::nanoseconds silentAt = clock_.Now() + kSilence;
   uint8_t answer = 0;
   IoResult result = serial_.ReadByte(&answer);
+  while (result.What() == IoResult::Outcome::TimedOut && clock_.Now() < silentAt) {
+    result = serial_.ReadByte(&answer);
+  }
   if (!result.Ok()) FailOn(result, Direction::Reading);
   --owed_;
   return answer;
@@ -212,7 +222,7 @@ void ProgrammingSession::FailOn(const IoResult& result, Direction direction) con
   }
   if (direction == Direction::Reading) {
     throw Exception(port +
-                    ": the programmer did not answer (no byte within the read time-out); "
+                    ": the programmer did not answer (no byte for half a second); "
                     "check that the adapter is on this port and powered");
   }
   throw Exception(port +

@@ -20,16 +20,20 @@
 // reads four behind, a streamed read keeps up to four in flight); whatever reads next takes
 // the oldest answer owed. An instruction that uses its answers first collects those owed.
 //
-// Failures throw Exception with the port's name: no answer within the read time-out, a port
+// Failures throw Exception with the port's name: no answer for kSilence, a port
 // that went away, a line that only echoes, a target that did not enter programming mode.
 // With a stop signal, the long waits (the reset pulse, programming enable, the erase) end as
-// soon as it is raised, with a ChipFailure of kind Stopped.
+// soon as it is raised, with a ChipFailure of kind Stopped; raised at once, it also ends the
+// session before its next byte.
 class ProgrammingSession {
  public:
   // Bytes a streamed read sends ahead of their answers: enough to keep the line busy both
   // ways, and few enough for any adapter's receive buffer.
   static constexpr size_t kStreamDepth = 4;
   static constexpr uint32_t kPageSize = 256;
+  // How long an answer owed may keep away, over several read time-outs of the link, before
+  // the programmer counts as not answering.
+  static constexpr std::chrono::milliseconds kSilence{500};
 
   // `queueBytes`, when not 0, asks the driver for queues of that size before programming
   // starts. Throws what Open() throws, and the failures above.
