@@ -46,6 +46,7 @@ PortName UsbId(PortName name, const std::string& ids) {
 PortName PortName::Parse(const std::string& text) {
   PortName name;
   name.text = text;
+  if (text.size() > kLongest) return name;
   if (text.find('/') != std::string::npos || text.find('\\') != std::string::npos) {
     name.kind = Kind::Path;
     return name;

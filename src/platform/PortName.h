@@ -8,10 +8,13 @@
 //   /dev/ttyUSB0, \\.\COM3   Path: a device of the system (anything with a slash)
 //   usb:0403:6001            UsbId: the USB adapter with this vendor and product id (hex)
 //   A50285BI, sim:AT89S52    Word: a USB serial number, or a name a port target claims
-// Empty text, COM0 or COM999, a malformed usb: name are Invalid.
+// Empty text, COM0 or COM999, a malformed usb: name, a name longer than kLongest are Invalid.
 struct PortName {
   enum class Kind { Invalid, Com, Path, UsbId, Word };
   static constexpr int kHighestCom = 256;
+  // No port's name is longer (a device path included): a longer one is no name, and is not
+  // echoed whole in a message.
+  static constexpr size_t kLongest = 255;
 
   static PortName Parse(const std::string& text);
 
