@@ -51,6 +51,7 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"--format", "srec", "read", "a.bin"}, "format 'srec' is not raw or hex"},
       {{"--format=hex", "erase"}, "--format applies to read, write and verify"},
       {{"verify", "-"}, "- (the standard output) is for read"},
+      {{"--erase-locked", "read", "a.bin"}, "--erase-locked belongs to write and erase"},
   };
   for (const Case& c : cases) {
     Result r = Run(c.arguments);
