@@ -124,6 +124,9 @@ class TProgForm : public QMainWindow {
   // The signature named another chip than the chosen one: true when the user switched the
   // device and the operation was started again on it.
   bool SwitchedDevice(const ChipFailure& failure, const Result& result);
+  // The signature may be hidden by the lock: true when the user agreed to erase the chip and
+  // the write or erase was started again, erasing it first.
+  bool ErasedLockedChip(const ChipFailure& failure, const Result& result);
   void ShowLockBits(const Result& result);
   // "the write"; Sentence() gives "The write".
   static std::string Label(Operation kind);

@@ -112,11 +112,17 @@ std::string TProgForm::Failed(const Result& result) {
                ", not the " + ChipName();
       case ChipFailure::Kind::Stopped:
         break;
+      case ChipFailure::Kind::HiddenSignature:
+        if (ErasedLockedChip(failure, result)) return "";
+        words = ChipFailure::HiddenSignatureProblem(facts) + ". Nothing was done to it.";
+        break;
       case ChipFailure::Kind::ReadProtected:
         words = "The " + ChipName() +
-                "'s read-out protection is on (lock bit 2 programmed): it reads back as FF, so a "
-                "read is no copy of its flash, and nothing was kept. Only an erase (chip / "
-                "Erase) clears it, together with the flash.";
+                "'s read-out protection is on (lock bit 2 programmed): it reads back as FF, " +
+                (operation == Operation::Read
+                     ? "so a read is no copy of its flash, and nothing was kept"
+                     : ChipFailure::ReadProtectionCost(operation)) +
+                ". Only an erase (chip / Erase) clears it, together with the flash.";
         break;
       case ChipFailure::Kind::Mismatch: {
         const bool blank = operation == Operation::BlankCheck;
@@ -168,6 +174,26 @@ bool TProgForm::SwitchedDevice(const ChipFailure& failure, const Result& result)
   if (stopRequested || !dialogs.Ask(question)) return false;
   SelectDevice(DeviceType(found));
   Start(result.request);
+  return true;
+}
+
+// A chip that may hide its signature behind its lock is erased only when the user agrees.
+bool TProgForm::ErasedLockedChip(const ChipFailure& failure, const Result& result) {
+  const Operation operation = result.request.operation;
+  if (stopRequested || (operation != Operation::Write && operation != Operation::Erase)) {
+    return false;
+  }
+  const std::string question = "The chip answers the signature " +
+                               ChipCatalog::SignatureText(failure.Of().signature) +
+                               " with lock bit 2 programmed: a chip locked in mode 3 or 4 may "
+                               "hide its signature, and only a chip erase clears the lock. "
+                               "Nothing was done to it.\n\nErase the chip (its flash and lock "
+                               "bits) and go on with " +
+                               Label(operation) + "?";
+  if (!dialogs.Ask(question)) return false;
+  ChipRequest request = result.request;
+  request.eraseLocked = true;
+  Start(request);
   return true;
 }
 
