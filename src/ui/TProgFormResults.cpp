@@ -114,7 +114,14 @@ std::string TProgForm::Failed(const Result& result) {
         break;
       case ChipFailure::Kind::HiddenSignature:
         if (ErasedLockedChip(failure, result)) return "";
-        words = ChipFailure::HiddenSignatureProblem(facts) + ". Nothing was done to it.";
+        if (operation == Operation::Write || operation == Operation::Erase) {
+          return Sentence(operation) + " was not started: the chip may hide its signature " +
+                 "behind lock bit 2";
+        }
+        words = "The chip answers the signature " + ChipCatalog::SignatureText(facts.signature) +
+                " with lock bit 2 programmed: a chip locked in mode 3 or 4 may hide its "
+                "signature. Only an erase (chip / Erase) clears the lock, together with the "
+                "flash.";
         break;
       case ChipFailure::Kind::ReadProtected:
         words = "The " + ChipName() +
