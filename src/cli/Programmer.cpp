@@ -155,8 +155,8 @@ CliError Programmer::Worded(const ChipFailure& failure) const {
       return CliError(CliError::kFailed, std::string(failure.what()) + "; choose -d " +
                                              facts.found->name + "; --force goes on anyway");
     case ChipFailure::Kind::UnknownChip:
-      return CliError(CliError::kFailed, std::string(failure.what()) + AfterErasingFirst() +
-                                             "; --force goes on anyway");
+      return CliError(CliError::kFailed,
+                      AfterErasingFirst() + failure.what() + "; --force goes on anyway");
     case ChipFailure::Kind::HiddenSignature:
       return CliError(CliError::kFailed, std::string(failure.what()) + HiddenSignatureRemedy());
     case ChipFailure::Kind::ReadProtected:
@@ -185,7 +185,7 @@ CliError Programmer::Worded(const ChipFailure& failure) const {
 }
 
 std::string Programmer::AfterErasingFirst() const {
-  return chip_.erasedFirst ? " (after the chip was erased first)" : "";
+  return chip_.erasedFirst ? "erased first as asked, and still: " : "";
 }
 
 // Erase and write can clear the lock; the other commands only say how.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "CliFixture.h"
+#include "platform/NativePort.h"
 
 namespace {
 
@@ -49,14 +50,15 @@ TEST_F(CliMessages, EachSaysWhatHappenedAndWhatToDo) {
        nullptr,
        0,
        2,
-       "isp89-cli: -p 1 and -p COM1 are the same port (/dev/ttyS0): one adapter runs one "
-       "session at a time\n"},
+       "isp89-cli: -p 1 and -p COM1 are the same port (" + DefaultNativePortPath(1) +
+           "): one adapter runs one session at a time\n"},
       {{"signature"},
        "COM2",
        0,
        2,
        "isp89-cli: unknown port 'COM1': ISP89_COM1 is 'COM2': an environment variable cannot "
-       "name another COM port; name its device (/dev/ttyS1) or use COM2 itself\n"},
+       "name another COM port; name its device (" +
+           DefaultNativePortPath(2) + ") or use COM2 itself\n"},
       {{"-d", "AT89S52", "ports"},
        nullptr,
        0,
