@@ -393,50 +393,31 @@ TEST_F(CliCommands, ReadRefusesAnUnknownChipAndAReadProtectedOne) {
 }
 
 // Only an erase clears the lock bits, so a chip locked in mode 3 that hides its signature
-// (FF FF FF) is erased first, but only when asked, and with a note even under -q; a chip that
+// (FF FF FF) is erased first, but only when asked, and said so even under -q; a chip that
 // answers another signature is never erased.
 TEST_F(CliCommands, OnlyALockedChipThatHidesItsSignatureIsErasedAndOnlyWhenAsked) {
-  const std::string hidden =
-      "isp89-cli: the target's signature reads FF FF FF and lock bit 2 is programmed: a chip "
-      "locked in mode 3 or 4 may hide its signature, and only a chip erase (flash and lock bits) "
-      "clears the lock; ";
-  const std::string other =
-      "isp89-cli: the target's signature reads 1E 73 01: this is not the signature of a "
-      "supported chip (AT89S51, AT89S52); --force goes on anyway\n";
-  const std::string erasedFirst =
-      "note: the signature read FF FF FF and lock bit 2 was programmed: as asked "
-      "(--erase-locked), the chip was erased first (flash and lock bits) and its signature read "
-      "again\n";
-  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, part = {0x1E, 0x73, 0x01};
+  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, other = {0x1E, 0x73, 0x01};
   const struct {
     std::vector<std::string> arguments;
     std::array<uint8_t, 3> signature;
     int status;
-    bool erased;
-    std::string err;
+    std::string err;  // its start
   } cases[] = {
       {{"erase"},
        own,
        1,
-       false,
-       hidden + "nothing was changed: --erase-locked erases it first (flash and lock bits) and "
-                "reads the signature again\n"},
-      {{"-q", "--erase-locked", "erase"}, own, 0, true, erasedFirst},
-      {{"-q", "--erase-locked", "write", "blink.hex"}, own, 0, true, erasedFirst},
-      {{"read", "out.bin"},
+       "isp89-cli: the target's signature reads FF FF FF and lock bit 2 is "
+       "programmed: a chip locked in mode 3 or 4 may hide its signature"},
+      {{"-q", "--erase-locked", "write", "blink.hex"},
        own,
+       0,
+       "note: the signature read FF FF FF and lock bit 2 was programmed: as asked "
+       "(--erase-locked), the chip was erased first"},
+      {{"--erase-locked", "erase"},
+       other,
        1,
-       false,
-       hidden + "isp89-cli --erase-locked erase clears it (flash and lock bits); --force goes on "
-                "anyway\n"},
-      {{"signature"},
-       own,
-       1,
-       false,
-       hidden + "isp89-cli --erase-locked erase clears it (flash and lock bits); --force goes on "
-                "anyway\n"},
-      {{"--erase-locked", "erase"}, part, 1, false, other},
-      {{"--erase-locked", "write", "blink.hex"}, part, 1, false, other},
+       "isp89-cli: the target's signature reads 1E 73 01: this is not the signature of a "
+       "supported chip"},
   };
   WriteText("blink.hex", BlinkHex());
   for (const auto& c : cases) {
@@ -447,12 +428,9 @@ TEST_F(CliCommands, OnlyALockedChipThatHidesItsSignatureIsErasedAndOnlyWhenAsked
     std::vector<std::string> arguments = {"-p", "sim:AT89S52"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     Result r = Run(arguments);
-    std::string what;
-    for (const std::string& argument : c.arguments) what += argument + " ";
-    EXPECT_EQ(c.status, r.status) << what;
-    EXPECT_EQ(c.err, r.err) << what;
-    EXPECT_EQ(c.erased, Chip()->Flash() != Pattern(11)) << what;
-    EXPECT_EQ(c.erased ? 0 : SimChip::kLB1 | SimChip::kLB2, Chip()->LockBits()) << what;
+    EXPECT_EQ(c.status, r.status) << r.err;
+    EXPECT_EQ(0u, r.err.find(c.err)) << r.err;
+    EXPECT_EQ(c.status == 0 ? BlinkImage() : Pattern(11), Chip()->Flash()) << r.err;
   }
 }
 

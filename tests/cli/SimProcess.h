@@ -16,7 +16,7 @@ struct Outcome {
   int killedBy = 0;  // the signal that ended the program, if one did
 };
 
-inline Outcome Cli(std::vector<std::string> arguments, ChildProcess::Streams streams = {}) {
+inline Outcome Cli(std::vector<std::string> arguments, ChildStreams streams = {}) {
   arguments.insert(arguments.begin(), ISP89_CLI_PATH);
   ChildProcess cli(arguments, streams);
   Outcome outcome;
@@ -30,7 +30,7 @@ inline Outcome Cli(std::vector<std::string> arguments, ChildProcess::Streams str
 // isp89-sim started with `options`; Port() is the path it printed first.
 class SimProcess {
  public:
-  explicit SimProcess(std::vector<std::string> options, ChildProcess::Streams streams = {}) {
+  explicit SimProcess(std::vector<std::string> options, ChildStreams streams = {}) {
     options.insert(options.begin(), ISP89_SIM_PATH);
     process_ = std::make_unique<ChildProcess>(options, streams);
     if (!streams.closeOut) port_ = process_->ReadLine(std::chrono::milliseconds(5000));

@@ -173,7 +173,8 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
   folding[0x1000] = 0x12;  // the AT89S51 ignores A12: this would land on 0000
   const SimChip::Model s51 = SimChip::Model::AT89S51, s52 = SimChip::Model::AT89S52;
   const uint8_t locked = SimChip::kLB1 | SimChip::kLB2;
-  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, other = {0x1E, 0x73, 0x01};
+  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, own51 = {0x1E, 0x51, 0x06},
+                               other = {0x1E, 0x73, 0x01}, allFF = {0xFF, 0xFF, 0xFF};
   const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data));
   enum Asked { kNothing, kForce, kEraseLocked };
   const struct {
@@ -198,25 +199,14 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
        nullptr, kNothing, locked, own, false, Kind::ReadProtected, false, false},
       {"read-protected blank check", s52, Request(Operation::BlankCheck), nullptr, kNothing,
        SimChip::kLB2, own, false, Kind::ReadProtected, false, false},
-      {"image folds",
-       s51,
-       Request(Operation::Write, Check::Changed, ImageOf(folding)),
-       nullptr,
-       kNothing,
-       0,
-       {0x1E, 0x51, 0x06},
-       false,
-       Kind::ImageFolds,
-       false,
-       false},
+      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
+       kNothing, 0, own51, false, Kind::ImageFolds, false, false},
       {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr,
        kNothing, 0, own, false, Kind::Mismatch, false, false},
       {"not blank", s52, Request(Operation::BlankCheck), nullptr, kNothing, 0, own, false,
        Kind::Mismatch, false, false},
       {"hidden signature, write", s52, write, nullptr, kNothing, locked, own, true,
        Kind::HiddenSignature, false, false},
-      {"hidden signature, erase", s52, Request(Operation::Erase), nullptr, kNothing, locked, own,
-       true, Kind::HiddenSignature, false, false},
       {"hidden signature, write, erase-locked", s52, write, nullptr, kEraseLocked, locked, own,
        true, std::nullopt, true, true},
       {"hidden signature, erase, forced", s52, Request(Operation::Erase), nullptr, kForce, locked,
@@ -225,19 +215,8 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
        own, true, Kind::HiddenSignature, false, false},
       {"another part, locked, write", s52, write, nullptr, kEraseLocked, locked, other, false,
        Kind::UnknownChip, false, false},
-      {"another part, locked, erase", s52, Request(Operation::Erase), nullptr, kEraseLocked, locked,
-       other, false, Kind::UnknownChip, false, false},
-      {"all FF unlocked, erase",
-       s52,
-       Request(Operation::Erase),
-       nullptr,
-       kEraseLocked,
-       0,
-       {0xFF, 0xFF, 0xFF},
-       false,
-       Kind::UnknownChip,
-       false,
-       false},
+      {"all FF unlocked, erase", s52, Request(Operation::Erase), nullptr, kEraseLocked, 0, allFF,
+       false, Kind::UnknownChip, false, false},
   };
   for (const auto& c : cases) {
     DeviceBench bench({}, c.model);

@@ -124,7 +124,7 @@ TEST(ProgrammingSessionAnswers, ALateBurstIsWaitedForAndOnlyALongSilenceFails) {
   const struct {
     int stallMs;
     bool answered;
-  } cases[] = {{0, true}, {150, true}, {450, true}, {520, false}, {5000, false}};
+  } cases[] = {{150, true}, {450, true}, {520, false}};
   for (const auto& c : cases) {
     SimLine::Options line;
     line.latency = std::chrono::milliseconds(16);

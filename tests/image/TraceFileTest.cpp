@@ -66,14 +66,3 @@ TEST(TraceFile, ANewFileIsRenamedIntoPlaceAndNoLinkIsWrittenThrough) {
     }
   }
 }
-
-// The permissions of any new file: 0666 less the umask.
-TEST(TraceFile, ANewTraceTakesTheUmask) {
-  ScratchFolder folder;
-  const mode_t before = umask(027);
-  { TraceFile(TraceFile::kWriteName, true).Append(0x00); }
-  umask(before);
-  struct stat status {};
-  ASSERT_EQ(0, stat(TraceFile::kWriteName, &status));
-  EXPECT_EQ(0640u, status.st_mode & 0777);
-}

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdlib>
 
 #include "platform/VirtualClock.h"
@@ -66,33 +65,6 @@ TEST(SimChipSignature, BothModelsAtTheirThreeAddresses) {
       signature.push_back(*chip.Exchange(0));
     }
     EXPECT_EQ(signature, (std::vector<uint8_t>{0x1E, static_cast<uint8_t>(middle), 0x06}));
-  }
-}
-
-// Another part of the family (or none) answers its own signature; a chip told to hide it
-// answers FF while lock bit 2 is programmed, and its own again after an erase.
-TEST(SimChipSignature, AnotherPartAndALockedChipThatHidesIt) {
-  const std::array<uint8_t, 3> other = {0x1E, 0x73, 0x01};
-  const struct {
-    bool setOther, hides;
-    uint8_t lockBits;
-    std::vector<uint8_t> signature;
-  } cases[] = {
-      {true, false, 0, {0x1E, 0x73, 0x01}},
-      {false, true, SimChip::kLB1, {0x1E, 0x52, 0x06}},
-      {false, true, SimChip::kLB1 | SimChip::kLB2, {0xFF, 0xFF, 0xFF}},
-      {true, true, SimChip::kLB2, {0xFF, 0xFF, 0xFF}},
-      {false, false, SimChip::kLB2, {0x1E, 0x52, 0x06}},
-  };
-  for (const auto& c : cases) {
-    Chip chip;
-    if (c.setOther) chip.chip.SetSignature(other);
-    chip.chip.SetSignatureHiddenWhenLocked(c.hides);
-    chip.chip.SetLockBits(c.lockBits);
-    chip.Enable();
-    std::vector<uint8_t> signature;
-    for (uint8_t address : {0, 1, 2}) signature.push_back(chip.Send({0x28, address, 0, 0})[3]);
-    EXPECT_EQ(signature, c.signature) << int(c.lockBits) << c.hides;
   }
 }
 

@@ -71,19 +71,6 @@ TEST(SimLineTiming, ByteTimesAdapterCyclesAndLatencyTicks) {
   }
 }
 
-// A stalled line hands nothing over: what arrives meanwhile comes in one burst at its end.
-TEST(SimLineTiming, AStallHoldsTheAnswersToItsEnd) {
-  VirtualClock clock;
-  SimLine line(std::make_shared<SimChip>(SimChip::Model::AT89S52, clock), At4800());
-  line.Write(0x00, Time{0});
-  line.Stall(Time{0}, milliseconds(150));
-  line.Write(0x00, milliseconds(100));
-  EXPECT_FALSE(line.Take(milliseconds(149)));
-  EXPECT_EQ(line.NextEvent(milliseconds(149)), Time{milliseconds(150)});
-  EXPECT_TRUE(line.Take(milliseconds(150)));
-  EXPECT_TRUE(line.Take(milliseconds(150)));
-}
-
 TEST(SimLineAdapter, AFullBufferLosesBytesAndTheirAnswers) {
   SimLine::Options slow = At4800();
   slow.adapterBuffer = 2;

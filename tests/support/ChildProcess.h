@@ -11,20 +11,17 @@
 #include <string>
 #include <vector>
 
-// How a child's standard streams start: on the test's pipes unless closed; its output's pipe
-// may have lost its reader at once.
+// A child's standard output and error: on the test's pipes unless closed; the output's pipe
+// may lose its reader at once.
 struct ChildStreams {
-  bool closeIn = false, closeOut = false, closeErr = false;
-  bool outReaderGone = false;
+  bool closeOut = false, closeErr = false, outReaderGone = false;
 };
 
-// A program run by a test, with its standard output and error on pipes; or with some of its
-// standard streams closed, or its output on a pipe that nobody reads any more.
+// A program run by a test, with its standard output and error on pipes (or as ChildStreams
+// say).
 class ChildProcess {
  public:
-  using Streams = ChildStreams;
-
-  explicit ChildProcess(const std::vector<std::string>& command, Streams streams = {}) {
+  explicit ChildProcess(const std::vector<std::string>& command, ChildStreams streams = {}) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
       throw std::runtime_error("pipe failed");
@@ -34,7 +31,6 @@ class ChildProcess {
     if (pid_ == 0) {
       dup2(out[1], STDOUT_FILENO);
       dup2(err[1], STDERR_FILENO);
-      if (streams.closeIn) close(STDIN_FILENO);
       if (streams.closeOut) close(STDOUT_FILENO);
       if (streams.closeErr) close(STDERR_FILENO);
       // A signal ignored by the test's own process would stay ignored in the program.
