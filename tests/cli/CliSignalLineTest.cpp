@@ -43,10 +43,11 @@ TEST(LineSpeed, ASignalStopsAWriteAtAPageAndSaysWhatTheChipHolds) {
     const speed_t before = SpeedOf(sim.Port());
     ChildProcess cli({ISP89_CLI_PATH, "-p", sim.Port(), "write", "eight.bin"});
     ASSERT_TRUE(cli.WaitForErr("writing: 12%", std::chrono::seconds(20))) << cli.Err();
-    for (size_t i = 0; i < c.signals.size(); ++i) {
-      // Two signals sent at once are one to the system: the second comes a moment later.
-      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      cli.Signal(c.signals[i]);
+    // Into the middle of page 1 (537 ms long); two signals sent at once would be one to the
+    // system, so the second comes a moment later.
+    for (int signal : c.signals) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      cli.Signal(signal);
     }
     EXPECT_EQ(c.status, cli.Wait());
     // "stopped (SIGINT): the chip is erased and pages 0-N are written[ (page N+1 may be partly
