@@ -36,8 +36,14 @@ std::string Prefixed(const std::string& port, const std::string& text) {
 }  // namespace
 
 BatchRun::BatchRun(const CliOptions& options, PortOpener& opener, Clock& clock, std::ostream& out,
-                   std::ostream& err, ProgressReporter::Style style)
-    : options_(options), opener_(opener), clock_(clock), out_(out), err_(err), style_(style) {}
+                   std::ostream& err, ProgressReporter::Style style, const StopSignal* stop)
+    : options_(options),
+      opener_(opener),
+      clock_(clock),
+      out_(out),
+      err_(err),
+      style_(style),
+      stop_(stop) {}
 
 int BatchRun::Run() {
   std::vector<PortResult> results(options_.ports.size());
@@ -72,7 +78,7 @@ void BatchRun::RunPort(PortResult& result, const Buffer& image, ProgressBoard& b
   std::ostringstream said;
   try {
     ProgressReporter progress(board, row, style_);
-    Programmer programmer(options_, result.port, opener_, clock_, said, said, progress);
+    Programmer programmer(options_, result.port, opener_, clock_, said, said, progress, stop_);
     try {
       programmer.Run(image);
     } catch (...) {

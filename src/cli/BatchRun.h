@@ -20,8 +20,9 @@
 // and the main thread reads it only after joining them all.
 class BatchRun {
  public:
+  // A raised `stop` ends every port's session at its next page.
   BatchRun(const CliOptions& options, PortOpener& opener, Clock& clock, std::ostream& out,
-           std::ostream& err, ProgressReporter::Style style);
+           std::ostream& err, ProgressReporter::Style style, const StopSignal* stop = nullptr);
 
   // The exit status: 0 when every port succeeded, else the highest of the failures'.
   // Throws CliError (usage) before any port is touched when the input is bad.
@@ -47,4 +48,5 @@ class BatchRun {
   std::ostream& out_;
   std::ostream& err_;
   const ProgressReporter::Style style_;
+  const StopSignal* stop_;
 };

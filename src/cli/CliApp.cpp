@@ -22,12 +22,30 @@ ProgressReporter::Style StyleFor(const CliOptions& options, bool errIsTerminal) 
 
 }  // namespace
 
-CliApp::CliApp(PortResolver& ports, Clock& clock) : ports_(ports), clock_(clock) {}
+CliApp::CliApp(PortResolver& ports, Clock& clock, const StopSignal* stop)
+    : ports_(ports), clock_(clock), stop_(stop) {}
 
 std::string CliApp::VersionText() { return std::string("isp89-cli ") + ISP89_VERSION; }
 
 int CliApp::Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                 bool errIsTerminal) {
+  return Reported(RunCommand(arguments, out, err, errIsTerminal), out, err);
+}
+
+// A command whose words did not all reach the user has not told what it did: it succeeded
+// only in part. Its own failure, if any, was told already and keeps its status.
+int CliApp::Reported(int status, std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (!out && status == 0) {
+    err << "isp89-cli: cannot write to the standard output (closed, or its reader has gone): "
+           "what the command said is lost\n";
+  }
+  err.flush();
+  return status == 0 && (!out || !err) ? CliError::kFailed : status;
+}
+
+int CliApp::RunCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                       std::ostream& err, bool errIsTerminal) {
   try {
     CliOptions options = CommandLine::Parse(arguments);
     switch (options.command) {
@@ -45,8 +63,9 @@ int CliApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     }
     for (const std::string& port : options.ports) PortChoice::Check(port, ports_);
     if (options.ports.size() > 1) {
-      PortChoice::CheckDistinct(options.ports, ports_);
-      return BatchRun(options, ports_, clock_, out, err, StyleFor(options, errIsTerminal)).Run();
+      PortChoice::CheckDistinct(options.portsGiven, ports_);
+      return BatchRun(options, ports_, clock_, out, err, StyleFor(options, errIsTerminal), stop_)
+          .Run();
     }
     return RunOnOnePort(options, out, err, errIsTerminal);
   } catch (const std::exception& failure) {
@@ -58,7 +77,7 @@ int CliApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
 int CliApp::RunOnOnePort(const CliOptions& options, std::ostream& out, std::ostream& err,
                          bool errIsTerminal) {
   ProgressReporter progress(err, StyleFor(options, errIsTerminal));
-  Programmer(options, options.ports.front(), ports_, clock_, out, err, progress).Run();
+  Programmer(options, options.ports.front(), ports_, clock_, out, err, progress, stop_).Run();
   out << std::flush;
   return 0;
 }

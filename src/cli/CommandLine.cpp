@@ -56,6 +56,7 @@ class Parser {
       if (index_ + 1 >= arguments_.size()) Usage("option " + name + " needs a value");
       return arguments_[++index_];
     };
+    if (name.size() > 1 && name[0] == '-') optionsGiven_.push_back(name);
     if (name == "-h" || name == "--help") {
       options_.command = Command::Help;
     } else if (name == "--version") {
@@ -76,7 +77,7 @@ class Parser {
       options_.verify = ParseVerify(valueOf());
       verifyGiven_ = true;
     } else if (name == "--trace" || name == "-q" || name == "--quiet" || name == "--force" ||
-               name == "--no-verify") {
+               name == "--no-verify" || name == "--erase-locked") {
       if (inlineValue) Usage("option " + name + " takes no value");
       Flag(name);
     } else if (name.size() > 1 && name[0] == '-') {
@@ -91,6 +92,7 @@ class Parser {
     if (name == "-q" || name == "--quiet") options_.quiet = true;
     if (name == "--force") options_.force = true;
     if (name == "--no-verify") options_.noVerify = true;
+    if (name == "--erase-locked") options_.eraseLocked = true;
   }
 
   static CliOptions::Verify ParseVerify(const std::string& text) {
@@ -151,6 +153,13 @@ class Parser {
   void Check() {
     const Command command = options_.command;
     if (command == Command::None) Usage("no command given");
+    if (command == Command::Ports && !optionsGiven_.empty()) {
+      Usage("ports takes no options: it lists every port, whatever " + optionsGiven_.front() +
+            " says");
+    }
+    if (options_.eraseLocked && command != Command::Write && command != Command::Erase) {
+      Usage("--erase-locked belongs to write and erase");
+    }
     if (TakesFile(command) && options_.file.empty()) Usage("the command needs a FILE");
     if (options_.lockMode && command != Command::Lock) Usage("--write belongs to the lock command");
     if (verifyGiven_ && command != Command::Write) Usage("--verify belongs to the write command");
@@ -167,6 +176,7 @@ class Parser {
       Usage("unknown device '" + options_.device + "': choose " + ChipCatalog::Names());
     }
     if (options_.ports.empty()) options_.ports.push_back("COM1");
+    options_.portsGiven = options_.ports;
     for (std::string& port : options_.ports) port = PortChoice::Normalize(port);
     if (options_.ports.size() > 1) CheckSeveralPorts();
   }
@@ -185,6 +195,7 @@ class Parser {
   size_t index_ = 0;
   bool commandSeen_ = false;
   bool verifyGiven_ = false;
+  std::vector<std::string> optionsGiven_;
   CliOptions options_;
 };
 
@@ -234,6 +245,9 @@ std::string CommandLine::HelpText() {
          "  --format raw|hex   the FILE's format, whatever its name and content\n"
          "  --force            go on when the signature names no known chip or not the\n"
          "                     device's, and read a chip whose read-out protection is on\n"
+         "  --erase-locked     erase and write: a chip whose signature reads all FF or 00\n"
+         "                     with lock bit 2 programmed may be a locked one hiding it;\n"
+         "                     erase it first (flash and lock bits), then read it again\n"
          "  --verify full      after write, read back the whole flash, not only the pages\n"
          "                     written (this also checks that the rest was erased)\n"
          "  --no-verify        skip the read-back after write, erase or lock --write\n"
@@ -242,5 +256,7 @@ std::string CommandLine::HelpText() {
          "  -h, --help         show this help\n"
          "  --version          show the version\n"
          "\n"
-         "Exit status: 0 done, 1 the operation failed, 2 a usage error or a bad input file.\n";
+         "Exit status: 0 done, 1 the operation failed (or its results could not be written),\n"
+         "2 a usage error or a bad input file, 128 + the signal's number when a signal\n"
+         "stopped it (130 Ctrl-C); the message then says what the chip holds.\n";
 }

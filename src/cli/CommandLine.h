@@ -7,7 +7,7 @@
 
 // The command line of isp89-cli:
 //   isp89-cli [-p|--port PORT] [-d|--device AT89S51|AT89S52] [--trace] [-q] [--force]
-//             [--no-verify] COMMAND [FILE]
+//             [--erase-locked] [--no-verify] COMMAND [FILE]
 // Options may come before or after the command; "--opt=value" works as well as "--opt value".
 class CommandLine {
  public:

@@ -19,6 +19,12 @@ namespace {
 }  // namespace
 
 std::string PortChoice::Normalize(const std::string& text) {
+  if (text.size() > PortName::kLongest) {
+    throw CliError(CliError::kUsage, "a port name of " + std::to_string(text.size()) +
+                                         " characters is too long (at most " +
+                                         std::to_string(PortName::kLongest) + "): '" +
+                                         text.substr(0, 32) + "...'");
+  }
   const PortName name = PortName::Parse(text);
   if (name.kind == PortName::Kind::Invalid) Unknown(text, "");
   return name.kind == PortName::Kind::Com ? "COM" + std::to_string(name.number) : text;

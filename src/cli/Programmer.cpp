@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "cli/ChipLeftBehind.h"
 #include "device/ChipOperations.h"
 #include "image/ImageFile.h"
 #include "platform/ControlEscapes.h"
+#include "serial/PortOpenError.h"
 
 namespace {
 
@@ -45,12 +47,13 @@ ChipRequest::Check CheckOf(const CliOptions& options) {
 
 Programmer::Programmer(const CliOptions& options, const std::string& port, PortOpener& opener,
                        Clock& clock, std::ostream& out, std::ostream& notes,
-                       ProgressReporter& progress)
+                       ProgressReporter& progress, const StopSignal* stop)
     : options_(options),
       clock_(clock),
       out_(out),
       notes_(notes),
       progress_(progress),
+      stop_(stop),
       serial_(port, opener) {}
 
 Programmer::~Programmer() = default;
@@ -84,37 +87,50 @@ ChipRequest Programmer::RequestFor(const Buffer& image) const {
   request.lockMode = options_.lockMode.value_or(0);
   request.check = CheckOf(options_);
   request.force = options_.force;
+  request.eraseLocked = options_.eraseLocked;
   request.traceFiles = options_.trace;
   return request;
 }
 
+// A port that cannot be opened changed nothing and has words of its own (PortFailureLine).
 void Programmer::Run(const Buffer& image) {
-  const ChipRequest request = RequestFor(image);
-  ProgrammingSession session(serial_, clock_, nullptr, 0, options_.ftdi);
+  try {
+    Operate(RequestFor(image));
+  } catch (const ChipFailure& failure) {
+    progress_.End();
+    NoteWhatWasForced();
+    throw Worded(failure);
+  } catch (const PortOpenError&) {
+    throw;
+  } catch (const Exception& failure) {
+    progress_.End();
+    NoteWhatWasForced();
+    throw WordedLinkFailure(failure);
+  }
+  progress_.End();
+  NoteWhatWasForced();
+  Report();
+}
+
+void Programmer::Operate(const ChipRequest& request) {
+  ProgrammingSession session(serial_, clock_, stop_, 0, options_.ftdi);
   // Said after the command, whether it succeeded or not: slow exchanges explain both.
   struct LatencyNote {
     const Programmer& programmer;
     const ProgrammingSession& session;
     ~LatencyNote() { programmer.NoteSpeedAdvice(session.SpeedAdvice()); }
   } latencyNote{*this, session};
-  try {
-    ChipOperations(session, &progress_, chip_).Run(request);
-  } catch (const ChipFailure& failure) {
-    progress_.End();
-    NoteWhatWasForced();
-    throw Worded(failure);
-  }
-  progress_.End();
+  ChipOperations(session, &progress_, chip_).Run(request);
   session.Close();
-  NoteWhatWasForced();
-  Report();
 }
 
+// Said even with -q: the chip was changed, or taken for another than it said it was.
 void Programmer::NoteWhatWasForced() const {
   if (chip_.erasedFirst) {
-    Note("the signature reads " + ChipCatalog::SignatureText(chip_.signature) +
-         " and lock bit 2 is programmed: a locked chip may hide its signature, so it was erased "
-         "first");
+    notes_ << "note: the signature read " << ChipCatalog::SignatureText(chip_.signatureBeforeErase)
+           << " and lock bit 2 was programmed: as asked ("
+           << (options_.eraseLocked ? "--erase-locked" : "--force")
+           << "), the chip was erased first (flash and lock bits) and its signature read again\n";
   }
   ChipFailure::Facts facts;
   facts.signature = chip_.signature;
@@ -139,11 +155,18 @@ CliError Programmer::Worded(const ChipFailure& failure) const {
       return CliError(CliError::kFailed, std::string(failure.what()) + "; choose -d " +
                                              facts.found->name + "; --force goes on anyway");
     case ChipFailure::Kind::UnknownChip:
-      return CliError(CliError::kFailed, std::string(failure.what()) + "; --force goes on anyway");
+      return CliError(CliError::kFailed,
+                      AfterErasingFirst() + failure.what() + "; --force goes on anyway");
+    case ChipFailure::Kind::HiddenSignature:
+      return CliError(CliError::kFailed, std::string(failure.what()) + HiddenSignatureRemedy());
     case ChipFailure::Kind::ReadProtected:
-      return CliError(CliError::kFailed, std::string(failure.what()) +
-                                             "; only a chip erase clears it, together with the "
-                                             "flash; --force reads anyway");
+      return CliError(CliError::kFailed,
+                      std::string(failure.what()) +
+                          "; only a chip erase clears it, together with the "
+                          "flash; --force " +
+                          (facts.operation == Operation::Read ? "reads" : "checks") + " anyway");
+    case ChipFailure::Kind::Stopped:
+      return WordedStop();
     case ChipFailure::Kind::ImageFolds:
       return CliError(CliError::kUsage,
                       options_.file + " " +
@@ -159,6 +182,54 @@ CliError Programmer::Worded(const ChipFailure& failure) const {
     default:
       return CliError(CliError::kFailed, failure.what());
   }
+}
+
+std::string Programmer::AfterErasingFirst() const {
+  return chip_.erasedFirst ? "erased first as asked, and still: " : "";
+}
+
+// Erase and write can clear the lock; the other commands only say how.
+std::string Programmer::HiddenSignatureRemedy() const {
+  if (options_.command == Command::Write || options_.command == Command::Erase) {
+    return "; nothing was changed: --erase-locked erases it first (flash and lock bits) and "
+           "reads the signature again";
+  }
+  return "; isp89-cli --erase-locked erase clears it (flash and lock bits); --force goes on "
+         "anyway";
+}
+
+namespace {
+
+// The signals a program is stopped with, by the exit status each calls for.
+std::string StopCause(int code) {
+  switch (code) {
+    case 128 + 1:
+      return " (SIGHUP)";
+    case 128 + 2:
+      return " (SIGINT)";
+    case 128 + 3:
+      return " (SIGQUIT)";
+    case 128 + 15:
+      return " (SIGTERM)";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+CliError Programmer::WordedStop() const {
+  const int code = stop_ ? stop_->Code() : 0;
+  std::string left = ChipLeftBehind::Of(chip_, OperationOf(options_), ChipLeftBehind::End::Stopped);
+  if (left.empty()) left = options_.command == Command::Read ? "no file was written" : "";
+  return CliError(code > 0 ? code : CliError::kFailed,
+                  "stopped" + StopCause(code) + (left.empty() ? "" : ": " + left));
+}
+
+CliError Programmer::WordedLinkFailure(const Exception& failure) const {
+  const std::string left =
+      ChipLeftBehind::Of(chip_, OperationOf(options_), ChipLeftBehind::End::LinkFailed);
+  return CliError(CliError::kFailed, failure.Message() + (left.empty() ? "" : "; " + left));
 }
 
 void Programmer::Report() {
@@ -191,8 +262,12 @@ void Programmer::ReportSignature() {
   out_ << "signature " << bytes << ": " << (chip_.found ? chip_.found->name : "unknown chip")
        << '\n';
   if (!chip_.found) {
-    throw CliError(CliError::kFailed, "the target's signature reads " + bytes + ": " +
-                                          ChipCatalog::ExplainUnknown(chip_.signature));
+    ChipFailure::Facts facts;
+    facts.signature = chip_.signature;
+    throw CliError(CliError::kFailed,
+                   chip_.MayHideItsSignature()
+                       ? ChipFailure::HiddenSignatureProblem(facts) + HiddenSignatureRemedy()
+                       : ChipFailure::SignatureProblem(facts));
   }
 }
 
@@ -235,6 +310,8 @@ Buffer Programmer::LoadInput() const {
   ImageFile::LoadResult result;
   try {
     result = ImageFile::Load(options_.file, image, options_.format);
+  } catch (const ImageFile::PlainText& e) {
+    throw CliError(CliError::kUsage, e.Message() + "; --format raw writes its bytes as they are");
   } catch (const Exception& e) {
     throw CliError(CliError::kUsage, e.Message());
   }

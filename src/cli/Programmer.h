@@ -16,12 +16,15 @@
 #include "image/Buffer.h"
 #include "platform/Clock.h"
 #include "platform/PortOpener.h"
+#include "platform/StopSignal.h"
 #include "serial/TSerial.h"
 
 // Runs one command of the command line on the target behind one port, as one chip operation
 // (ChipOperations) in one programming session, and says what came of it: results and what
 // was done go to `out` (the latter not with -q); warnings and progress to `notes`. Throws
-// CliError, PortOpenError or the link's Exception on failure.
+// CliError or PortOpenError on failure; a failure after the chip was changed says what the
+// chip now holds. A raised `stop` ends the command at its next page (at its next byte when
+// raised at once), and its code, when not 0, is the exit status.
 // Programmers of different ports may run on threads of their own at once.
 class Programmer {
  public:
@@ -33,7 +36,8 @@ class Programmer {
   };
 
   Programmer(const CliOptions& options, const std::string& port, PortOpener& opener, Clock& clock,
-             std::ostream& out, std::ostream& notes, ProgressReporter& progress);
+             std::ostream& out, std::ostream& notes, ProgressReporter& progress,
+             const StopSignal* stop = nullptr);
   ~Programmer();
 
   // Checks what can be checked without the chip, so that a bad file or folder leaves every
@@ -48,6 +52,8 @@ class Programmer {
 
  private:
   ChipRequest RequestFor(const Buffer& image) const;
+  // The session and the operation in it, with the note on slow exchanges.
+  void Operate(const ChipRequest& request);
   // What the outcome says to the user, after the command or its failure.
   void Report();
   void ReportSignature();
@@ -56,6 +62,11 @@ class Programmer {
   void NoteWhatWasForced() const;
   // The command line's words for a failure of the chip operation.
   CliError Worded(const ChipFailure& failure) const;
+  CliError WordedStop() const;
+  std::string AfterErasingFirst() const;
+  std::string HiddenSignatureRemedy() const;
+  // A failure of the link, with what the chip now holds.
+  CliError WordedLinkFailure(const Exception& failure) const;
 
   void CheckOutputFolder() const;
   Buffer LoadInput() const;
@@ -67,6 +78,7 @@ class Programmer {
   std::ostream& out_;
   std::ostream& notes_;
   ProgressReporter& progress_;
+  const StopSignal* stop_;
   TSerial serial_;
   ChipOutcome chip_;
 };

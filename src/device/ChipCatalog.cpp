@@ -54,17 +54,29 @@ std::string ChipCatalog::SignatureText(int32_t signatureWord) {
   return byte(0) + " " + byte(1) + " " + byte(2);
 }
 
+bool ChipCatalog::IsBlankSignature(int32_t signatureWord) {
+  const int32_t bytes = signatureWord & 0xFFFFFF;
+  return bytes == 0 || bytes == 0xFFFFFF;
+}
+
+// Programming Enable was answered with 69, so a chip is there; a blank signature is one that
+// cannot be read from it, not a missing target.
 std::string ChipCatalog::ExplainUnknown(int32_t signatureWord) {
-  int32_t bytes = signatureWord & 0xFFFFFF;
-  if (bytes == 0 || bytes == 0xFFFFFF) {
-    return "no target answered: check that the chip is in its socket and powered, that its "
-           "crystal or clock runs, and that reset is held high while programming";
+  if (IsBlankSignature(signatureWord)) {
+    return "the target entered programming mode, so a chip is there, but its signature cannot "
+           "be read: check that it is an " +
+           Names(" or ") +
+           " seated right in its socket, that its crystal or clock runs, and that reset is held "
+           "high while programming";
   }
   return "this is not the signature of a supported chip (" + Names() + ")";
 }
 
-std::string ChipCatalog::Names() {
+std::string ChipCatalog::Names(const char* lastSeparator) {
   std::string names;
-  for (const Chip& chip : Chips()) names += (names.empty() ? "" : ", ") + std::string(chip.name);
+  for (size_t i = 0; i < Chips().size(); ++i) {
+    const char* separator = i == 0 ? "" : i + 1 == Chips().size() ? lastSeparator : ", ";
+    names += separator + std::string(Chips()[i].name);
+  }
   return names;
 }

@@ -34,8 +34,11 @@ class ChipCatalog {
   static const Chip* FindByName(const std::string& name);
   // "1E 52 06".
   static std::string SignatureText(int32_t signatureWord);
-  // Why a signature names no chip, for the user: all 00 or all FF is no target answering.
+  // Why a signature names no chip, for the user, once the target has entered programming
+  // mode (so a chip is there).
   static std::string ExplainUnknown(int32_t signatureWord);
-  // "AT89S51, AT89S52".
-  static std::string Names();
+  // All FF or all 00: what a chip that hides its signature reads, and a chip that is not read.
+  static bool IsBlankSignature(int32_t signatureWord);
+  // "AT89S51, AT89S52", or with " or " before the last: "AT89S51 or AT89S52".
+  static std::string Names(const char* lastSeparator = ", ");
 };

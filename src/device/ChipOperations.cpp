@@ -23,6 +23,10 @@ void ChipOperations::Run(const ChipRequest& request) {
   int32_t word = session_.ReadSignature();
   outcome_.signature = word;
   outcome_.found = ChipCatalog::FindBySignature(word);
+  // The lock bits tell a chip that hides its signature from one whose reads fail.
+  if (!outcome_.found && ChipCatalog::IsBlankSignature(word)) {
+    outcome_.lockBits = session_.ReadLockBits();
+  }
   if (request.operation == Operation::Signature) {
     outcome_.chip = outcome_.found;
     return;
@@ -61,6 +65,7 @@ ChipFailure::Facts ChipOperations::SignatureFacts() const {
   facts.found = outcome_.found;
   facts.chip = request_->chosen ? request_->chosen : outcome_.chip;
   facts.operation = request_->operation;
+  facts.lockBits = outcome_.lockBits.value_or(0);
   return facts;
 }
 
@@ -85,16 +90,21 @@ void ChipOperations::Identify(int32_t word) {
   outcome_.forcedPastSignature = true;
 }
 
-// A line with no target answering FF reads as locked too: it is "erased" to no effect, and
-// its signature still names no chip.
+// Erasing a chip is never a guess: only a blank signature with lock bit 2 programmed may be a
+// locked chip, and it is erased only when the user asked for that (or forced). A signature of
+// another kind names some other chip, which is left alone.
 int32_t ChipOperations::EraseWhatHidesItsSignature(int32_t word) {
+  if (!outcome_.MayHideItsSignature()) return word;
   const bool erases =
       request_->operation == Operation::Erase || request_->operation == Operation::Write;
-  if (!erases || request_->force || ChipCatalog::FindBySignature(word)) return word;
-  outcome_.lockBits = session_.ReadLockBits();
-  if ((*outcome_.lockBits & kLB2) == 0) return word;
+  const bool asked = request_->force || request_->eraseLocked;
+  if (!erases || !asked) {
+    if (!request_->force) Fail(ChipFailure::Kind::HiddenSignature, SignatureFacts());
+    return word;  // forced on as the chosen chip, without an erase nobody asked for
+  }
   EraseOnce();
   outcome_.erasedFirst = true;
+  outcome_.signatureBeforeErase = word;
   return session_.ReadSignature();
 }
 
@@ -104,6 +114,7 @@ void ChipOperations::EraseOnce() {
   // Said before: a failure or a stop in the middle leaves a chip that may be erased.
   outcome_.erased = true;
   session_.ChipErase();
+  outcome_.eraseFinished = true;
   outcome_.lockBits = 0;
 }
 
@@ -182,7 +193,10 @@ void ChipOperations::WritePages(const std::vector<uint8_t>& pages, const Buffer&
   BeginPhase(ProcessListener::PHASE_WRITING);
   for (size_t i = 0; i < pages.size(); ++i) {
     session_.CheckStop();
+    outcome_.pageCutShort = pages[i];  // until its write is through
     session_.WritePage(pages[i], &image[pages[i] * kPageSize], trace);
+    outcome_.pageCutShort = ChipOutcome::kNotDone;
+    outcome_.writtenPages.push_back(pages[i]);
     ++outcome_.pagesWritten;
     Progress(i + 1, pages.size());
   }
@@ -233,6 +247,7 @@ void ChipOperations::Write() {
 void ChipOperations::Verify() {
   const Buffer& image = *request_->image;
   CheckFitsFlash(image);
+  CheckReadable();
   auto chip = std::make_shared<Buffer>(kImageSize);
   outcome_.readBack = chip;
   ReadPages(FlashPages(), *chip, ProcessListener::PHASE_VERIFYING);
@@ -240,13 +255,19 @@ void ChipOperations::Verify() {
   outcome_.pagesVerified = static_cast<int>(FlashPages().size());
 }
 
+// The erase cleared the lock bits: the blank check needs no look at them.
 void ChipOperations::Erase() {
   EraseOnce();
   if (request_->check == ChipRequest::Check::None) return session_.CollectAnswers();
-  BlankCheck();
+  CheckBlank();
 }
 
 void ChipOperations::BlankCheck() {
+  CheckReadable();
+  CheckBlank();
+}
+
+void ChipOperations::CheckBlank() {
   auto chip = std::make_shared<Buffer>(kImageSize);
   outcome_.readBack = chip;
   ReadPages(FlashPages(), *chip, ProcessListener::PHASE_BLANK_CHECK);

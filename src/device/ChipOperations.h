@@ -11,9 +11,10 @@
 
 // The chip operations of every front end, on one programming session: the signature first,
 // which names the chip and is checked against the chosen one, then the operation with the
-// checks around it (read-out protection before a read, the image against the chip's flash
-// before a write, read-back after a change). Progress goes to the listener; a stop request
-// ends the operation between two pages, or during the session's long waits.
+// checks around it (read-out protection before a read, a verify and a blank check, the image
+// against the chip's flash before a write, read-back after a change). Progress goes to the
+// listener; a stop request ends the operation between two pages, or during the session's long
+// waits.
 //
 // Failures throw ChipFailure (see its kinds) or the session's own; the outcome then still
 // says what was found and done up to that point.
@@ -30,8 +31,9 @@ class ChipOperations {
   void Dispatch();
   // The chip the signature names, or with force the chosen one (else the AT89S52).
   void Identify(int32_t word);
-  // Only a chip erase clears the lock bits: a chip locked in mode 3 or 4 that hides its
-  // signature is erased first by an erase or a write, and its signature read again.
+  // Only a chip erase clears the lock bits: a chip locked in mode 3 or 4 that may hide its
+  // signature is erased first by an erase or a write that asks for it, and its signature read
+  // again; without that it is refused (HiddenSignature), unless forced.
   int32_t EraseWhatHidesItsSignature(int32_t word);
   void EraseOnce();
   void CheckReadable();
@@ -42,6 +44,7 @@ class ChipOperations {
   void Verify();
   void Erase();
   void BlankCheck();
+  void CheckBlank();
   void WriteLockBits();
 
   // The pages of the chip's own flash; on a 4 KB chip the upper half of an image mirrors it.

@@ -36,6 +36,10 @@ struct ChipRequest {
   // Go on with a chip whose signature is not the chosen one's or no known one's (as the chosen
   // chip, else as the 8 KB AT89S52), and read a read-protected chip.
   bool force = false;
+  // Erase, Write: a chip whose signature reads all FF or all 00 with lock bit 2 programmed
+  // may be a locked one hiding its signature; erase it first and read the signature again.
+  // Force does the same.
+  bool eraseLocked = false;
   // Leave "readed_memory.bin" and "writed_memory.bin" in the working folder.
   bool traceFiles = false;
 };

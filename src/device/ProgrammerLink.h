@@ -19,6 +19,10 @@
 // Failures throw Exception naming the port; Open() throws PortOpenError.
 class ProgrammerLink {
  public:
+  // How long an answer owed may keep away, over several read time-outs of a link, before the
+  // programmer counts as not answering.
+  static constexpr std::chrono::milliseconds kSilence{500};
+
   // Waits this link's hardware needs on top of the chip's own, in ms.
   struct Pacing {
     uint32_t afterEnable = 0;     // after Programming Enable

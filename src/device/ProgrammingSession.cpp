@@ -151,6 +151,7 @@ void ProgrammingSession::WritePage(uint8_t page, const uint8_t* bytes, TraceFile
   link_.Send(page);
   if (lockStep) link_.Receive();
   for (uint32_t j = 0; j < kPageSize; ++j) {
+    waits_.CheckStopAtOnce();
     trace.Append(bytes[j]);
     waits_.Wait(around);
     link_.Send(bytes[j], kByteWriteTime);
@@ -171,7 +172,10 @@ void ProgrammingSession::Stream(const std::vector<uint8_t>& bytes,
   const size_t depth = link_.StreamDepth();
   size_t unwanted = link_.Owed(), sent = 0, taken = 0;
   while (taken < bytes.size()) {
-    while (sent < bytes.size() && link_.Owed() < depth) link_.Send(bytes[sent++]);
+    while (sent < bytes.size() && link_.Owed() < depth) {
+      waits_.CheckStopAtOnce();
+      link_.Send(bytes[sent++]);
+    }
     uint8_t answer = link_.Receive();
     if (unwanted > 0) {
       --unwanted;

@@ -26,13 +26,15 @@
 // one answer; whatever reads next takes the oldest answer owed, and an instruction that uses
 // its answers first collects those owed.
 //
-// Failures throw Exception with the port's name: no answer, a port that went away, a line
-// that only echoes, a target that did not enter programming mode. With a stop signal, the
-// long waits (the reset, programming enable, the erase) end as soon as it is raised, with a
-// ChipFailure of kind Stopped.
+// Failures throw Exception with the port's name: no answer for kSilence, a port
+// that went away, a line that only echoes, a target that did not enter programming mode.
+// With a stop signal, the long waits (the reset pulse, programming enable, the erase) end as
+// soon as it is raised, with a ChipFailure of kind Stopped; raised at once, it also ends the
+// session before its next byte.
 class ProgrammingSession {
  public:
   static constexpr uint32_t kPageSize = 256;
+  static constexpr std::chrono::milliseconds kSilence = ProgrammerLink::kSilence;
 
   // On `link`, which the caller keeps. Throws what the link's Open() throws, and the
   // failures above.

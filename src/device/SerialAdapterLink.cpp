@@ -43,9 +43,17 @@ void SerialAdapterLink::Send(uint8_t byte, std::chrono::nanoseconds busy) {
   busyUntil_ = busy.count() > 0 ? clock_.Now() + busy : std::chrono::nanoseconds{0};
 }
 
+// An answer owed may be held up past one read time-out: a USB-serial adapter hands answers
+// over in bursts, and a host that is late to poll it, or a busy machine, makes one burst
+// late. Only a silence longer than any latency timer (an FTDI adapter's goes up to 255 ms)
+// and such hold-ups means that the programmer is not answering.
 uint8_t SerialAdapterLink::Receive() {
+  const std::chrono::nanoseconds silentAt = clock_.Now() + ProgrammerLink::kSilence;
   uint8_t answer = 0;
   IoResult result = serial_.ReadByte(&answer);
+  while (result.What() == IoResult::Outcome::TimedOut && clock_.Now() < silentAt) {
+    result = serial_.ReadByte(&answer);
+  }
   if (!result.Ok()) FailOn(result, Direction::Reading);
   --owed_;
   return answer;
@@ -115,7 +123,7 @@ void SerialAdapterLink::FailOn(const IoResult& result, Direction direction) cons
   }
   if (direction == Direction::Reading) {
     throw Exception(port +
-                    ": the programmer did not answer (no byte within the read time-out); "
+                    ": the programmer did not answer (no byte for half a second); "
                     "check that the adapter is on this port and powered");
   }
   throw Exception(port +

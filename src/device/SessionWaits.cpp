@@ -12,3 +12,7 @@ void SessionWaits::Wait(uint32_t ms) {
 void SessionWaits::CheckStop() const {
   if (stop_ && stop_->Raised()) throw ChipFailure(ChipFailure::Kind::Stopped, {});
 }
+
+void SessionWaits::CheckStopAtOnce() const {
+  if (stop_ && stop_->AtOnce()) throw ChipFailure(ChipFailure::Kind::Stopped, {});
+}

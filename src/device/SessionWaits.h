@@ -16,6 +16,9 @@ class SessionWaits {
   void Wait(uint32_t ms);
   // Throws a ChipFailure of kind Stopped when the stop signal is raised.
   void CheckStop() const;
+  // The same, only for a stop asked for at once (a second signal): it does not wait for the
+  // page to end, and is checked before each byte.
+  void CheckStopAtOnce() const;
   Clock& TheClock() const { return clock_; }
 
  private:

@@ -9,11 +9,13 @@
 #include <memory>
 #include <optional>
 
+#include "image/ImageContent.h"
 #include "image/IntelHexReader.h"
 #include "image/IntelHexWriter.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 #include "platform/FileKind.h"
+#include "platform/PlainFile.h"
 
 namespace {
 
@@ -47,13 +49,15 @@ uint64_t CheckedSize(const std::string& path) {
   return size;
 }
 
-// Far beyond what any HEX file of a memory this size holds (about 2.8 text bytes a data
-// byte): a bigger file is not one, and is not read into memory.
-uint64_t HexSizeLimit(const Buffer& image) { return 64ull * image.Size() + 4096; }
+// Far beyond what any HEX file of an 8 KB memory holds, comments and all: a bigger file is
+// not one, and is not read into memory.
+constexpr uint64_t kHexLimit = 16u << 20;
+// Enough of a file's start to tell its format by, and all that a raw image takes.
+constexpr uint64_t kSample = 64u << 10;
 
 // At most `limit` bytes from the file's start: what any format needs of it.
 std::string ReadStart(const std::string& path, uint64_t limit) {
-  FilePointer file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  FilePointer file(OpenFileForReading(path), &std::fclose);
   if (!file) CannotOpen(path, errno);
   std::string content;
   char chunk[65536];
@@ -69,50 +73,46 @@ std::string ReadStart(const std::string& path, uint64_t limit) {
   return content;
 }
 
-bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-
-// One line of LooksLikeIntelHex: blank, or ':' and hexadecimal digits.
-bool IsRecordOrBlank(const std::string& text, size_t begin, size_t end) {
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  if (begin == end) return true;
-  if (text[begin] != ':' || end - begin < 2) return false;
-  return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(begin) + 1,
-                     text.begin() + static_cast<std::ptrdiff_t>(end), IsHexDigit);
-}
-
-// A record whose length matches its count byte: ':', count, address, type, data, checksum.
-// Raw 8051 code does not begin with such a line, so a file that does is HEX even when a
-// later line is damaged, and the reader names that line instead of flash getting the text.
-bool IsWholeRecord(const std::string& text, size_t begin, size_t end) {
-  if (!IsRecordOrBlank(text, begin, end) || end - begin < 11 || text[begin] != ':') return false;
-  const unsigned count = static_cast<unsigned>(std::stoul(text.substr(begin + 1, 2), nullptr, 16));
-  return end - begin == 1 + 2 * (count + 5);
-}
-
-// `content` holds the file's first bytes, all of them when fileSize is its size.
-ImageFile::LoadResult Decode(const std::string& path, const std::string& content, uint64_t fileSize,
-                             Buffer& image, std::optional<ImageFile::Format> forced) {
+ImageFile::Format FormatFor(const std::string& path, const std::string& start, bool whole,
+                            std::optional<ImageFile::Format> forced) {
   using Format = ImageFile::Format;
-  if (content.empty()) throw Exception(path + " is empty (0 bytes)");
-  const bool whole = fileSize == content.size();
-  ImageFile::LoadResult result;
-  result.fileSize = fileSize;
-  result.format = forced                                           ? *forced
-                  : whole && ImageFile::LooksLikeIntelHex(content) ? Format::IntelHex
-                                                                   : ImageFile::FormatOf(path);
-  if (result.format == Format::IntelHex) {
-    if (fileSize > HexSizeLimit(image)) {
-      throw Exception(path + " is " + std::to_string(fileSize) +
-                      " bytes, far too large for an Intel HEX image of " +
-                      std::to_string(image.Size()) + " bytes");
-    }
-    image = IntelHexReader::Parse(content, path, image.Size());
-    result.bytesLoaded = image.Size();
-    return result;
+  if (forced) return *forced;
+  if (ImageFile::FormatOf(path) == Format::IntelHex) return Format::IntelHex;
+  switch (ImageContent::Of(start, whole)) {
+    case ImageContent::Kind::HexRecords:
+      return Format::IntelHex;
+    case ImageContent::Kind::Binary:
+      return Format::Raw;
+    case ImageContent::Kind::PlainText:
+      break;
   }
+  throw ImageFile::PlainText(path + " is text with no Intel HEX record in it, not a memory image");
+}
+
+// `content` holds the file's first bytes, fileSize in all.
+ImageFile::LoadResult TakeRaw(const std::string& content, uint64_t fileSize, Buffer& image) {
+  ImageFile::LoadResult result;
+  result.format = ImageFile::Format::Raw;
+  result.fileSize = fileSize;
   result.bytesLoaded = static_cast<uint32_t>(std::min<uint64_t>(content.size(), image.Size()));
   result.longerThanImage = fileSize > image.Size();
   std::copy(content.begin(), content.begin() + result.bytesLoaded, image.Data());
+  return result;
+}
+
+[[noreturn]] void TooLargeForHex(const std::string& path, uint64_t size, const Buffer& image) {
+  throw Exception(path + " is " + std::to_string(size) +
+                  " bytes, far too large for an Intel HEX image of " +
+                  std::to_string(image.Size()) + " bytes");
+}
+
+ImageFile::LoadResult TakeHex(const std::string& path, const std::string& content, Buffer& image) {
+  if (content.size() > kHexLimit) TooLargeForHex(path, content.size(), image);
+  image = IntelHexReader::Parse(content, path, image.Size());
+  ImageFile::LoadResult result;
+  result.format = ImageFile::Format::IntelHex;
+  result.fileSize = content.size();
+  result.bytesLoaded = image.Size();
   return result;
 }
 
@@ -138,37 +138,27 @@ std::optional<ImageFile::Format> ImageFile::FormatNamed(const std::string& name)
   return std::nullopt;
 }
 
+// The format is told by the file's start, whatever its size; only a HEX file is read whole.
 ImageFile::LoadResult ImageFile::Load(const std::string& path, Buffer& image,
                                       std::optional<Format> forced) {
   const uint64_t size = CheckedSize(path);
-  // One byte past the HEX limit tells a file too large for HEX, and is more than a raw
-  // image needs to tell it is longer than the memory.
-  const std::string content = ReadStart(path, HexSizeLimit(image) + 1);
-  return Decode(path, content, std::max<uint64_t>(size, content.size()), image, forced);
+  const std::string start = ReadStart(path, kSample);
+  if (start.empty()) throw Exception(path + " is empty (0 bytes)");
+  const bool whole = start.size() >= size;
+  if (FormatFor(path, start, whole, forced) == Format::Raw) {
+    return TakeRaw(start, std::max<uint64_t>(size, start.size()), image);
+  }
+  if (size > kHexLimit) TooLargeForHex(path, size, image);
+  return TakeHex(path, whole ? start : ReadStart(path, kHexLimit + 1), image);
 }
 
 ImageFile::LoadResult ImageFile::LoadContent(const std::string& path, const std::string& content,
                                              Buffer& image, std::optional<Format> forced) {
-  return Decode(path, content, content.size(), image, forced);
-}
-
-// Lines end at LF or CR: a file with CR line ends (old Macintosh) is HEX too, and then
-// refused by the reader with its CR shown, rather than taken as raw bytes.
-bool ImageFile::LooksLikeIntelHex(const std::string& content) {
-  const std::string& bom = "\xEF\xBB\xBF";
-  size_t begin = content.compare(0, bom.size(), bom) == 0 ? bom.size() : 0;
-  size_t end = content.find_last_not_of(" \t\r\n\x1A");
-  if (end == std::string::npos || end < begin) return false;
-  ++end;
-  if (IsWholeRecord(content, begin, std::min(content.find_first_of("\r\n", begin), end))) {
-    return true;
+  if (content.empty()) throw Exception(path + " is empty (0 bytes)");
+  if (FormatFor(path, content, true, forced) == Format::Raw) {
+    return TakeRaw(content, content.size(), image);
   }
-  while (begin < end) {
-    size_t lineEnd = std::min(content.find_first_of("\r\n", begin), end);
-    if (!IsRecordOrBlank(content, begin, lineEnd)) return false;
-    begin = lineEnd + 1;
-  }
-  return true;
+  return TakeHex(path, content, image);
 }
 
 void ImageFile::CheckSaveTarget(const std::string& path) {

@@ -6,16 +6,18 @@
 #include <string>
 
 #include "image/Buffer.h"
+#include "platform/Exception.h"
 
 // Image files on disk, raw (byte i is address i) or Intel HEX.
 //
-// Loading decides the format by content as well as by name, unless a format is forced:
-// a file that starts with a whole Intel HEX record, or is entirely lines of ':' and
-// hexadecimal digits (a UTF-8 byte-order mark and a trailing Ctrl-Z allowed), is HEX whatever
-// its name, so firmware.ihex, .h86, .a51 or .txt files are not written into flash as ASCII
-// text, damaged ones included (their bad line is the error); a file named ".hex" or
-// ".ihx" (any case) is HEX, and an error by its first bad line when it is not; every other
-// file is raw. Saving takes the format from the name alone: ".hex" and ".ihx" are HEX.
+// Loading decides the format by content as well as by name, unless a format is forced, for a
+// file of any size: a file named ".hex" or ".ihx" (any case) is HEX, and an error by its
+// first bad line when it is not; any other file is HEX when its content is HEX records (see
+// ImageContent: records after blank lines, leading spaces, comment lines and a byte-order
+// mark, damaged ones included, whose bad line is then the error), so that firmware.ihex,
+// .h86, .a51 or .txt files are not written into flash as ASCII text; text with no record at
+// all is refused as no image (PlainText); anything else is raw. Saving takes the format from
+// the name alone: ".hex" and ".ihx" are HEX.
 //
 // Loading checks the file first and changes the image only when the whole file was good:
 // a missing, unreadable, empty or folder path, or a bad HEX line, throws Exception naming the
@@ -25,6 +27,12 @@
 class ImageFile {
  public:
   enum class Format { Raw, IntelHex };
+
+  // A text file with no Intel HEX record: no image, unless loaded with the raw format forced.
+  class PlainText : public Exception {
+   public:
+    using Exception::Exception;
+  };
 
   struct LoadResult {
     Format format = Format::Raw;
@@ -51,8 +59,6 @@ class ImageFile {
   // gives the extension.
   static LoadResult LoadContent(const std::string& path, const std::string& content, Buffer& image,
                                 std::optional<Format> forced = std::nullopt);
-  // Whether `content` is Intel HEX by the rule above (not whether its records are valid).
-  static bool LooksLikeIntelHex(const std::string& content);
 
   // Checks, before anything is read from a chip, that `path` can take a saved image: it is
   // not a folder, a device, a FIFO or a socket (after symbolic links), and its folder exists.

@@ -33,8 +33,19 @@ std::string WithoutTrailingSpace(const std::string& line) {
 
 // The UTF-8 byte-order mark some editors put at the start of a text file.
 const std::string kByteOrderMark = "\xEF\xBB\xBF";
-// DOS marks the end of a text file with Ctrl-Z, and CP/M-era tools pad with a run of them.
-constexpr char kEndOfFileMark = '\x1A';
+// DOS marks the end of a text file with Ctrl-Z, and CP/M-era tools pad with a run of them;
+// others pad a file to its block size with NULs.
+const std::string kEndOfFileMarks("\x1A\0", 2);
+
+std::string WithoutLeadingSpace(const std::string& line) {
+  const size_t begin = line.find_first_not_of(" \t");
+  return begin == std::string::npos ? std::string() : line.substr(begin);
+}
+
+// Assemblers and people note who made a file, or what it holds, on lines of their own.
+bool IsComment(const std::string& line) {
+  return !line.empty() && (line[0] == ';' || line[0] == '#');
+}
 
 }  // namespace
 
@@ -52,12 +63,13 @@ void IntelHexReader::ReadLine(const std::string& rawLine) {
     line.erase(0, kByteOrderMark.size());
   }
   // npos + 1 is 0: a line of marks alone becomes empty.
-  const size_t kept = line.find_last_not_of(kEndOfFileMark);
+  const size_t kept = line.find_last_not_of(kEndOfFileMarks);
   const bool marked = kept + 1 < line.size();
   if (marked) line = WithoutTrailingSpace(line.substr(0, kept + 1));
+  line = WithoutLeadingSpace(line);
   if (!line.empty()) {
-    if (endOfFileMark_) Fail("text after the end-of-file mark (Ctrl-Z)");
-    ProcessRecord(line);
+    if (endOfFileMark_) Fail("text after the end-of-file mark (Ctrl-Z or NUL)");
+    if (!IsComment(line)) ProcessRecord(line);
   }
   endOfFileMark_ = endOfFileMark_ || marked;
 }

@@ -17,10 +17,11 @@
 // address) are used; 03 and 05 (start addresses) are checked and ignored. Bytes no record
 // covers are FF, as in erased flash. Every error is an Exception that names the file and the
 // line: "firmware.hex line 12: checksum mismatch (found 3A, computed 4C)"; a character it
-// quotes is shown printable ('\x00', '\r', '\x1B'). Blank lines are allowed (and counted);
-// anything after the end record is an error. Two records that give one address different
-// values are an error naming both lines; the same value twice is not. A UTF-8 byte-order mark
-// before the first record and DOS end-of-file marks (Ctrl-Z) after the last are taken.
+// quotes is shown printable ('\x00', '\r', '\x1B'). Blank lines, spaces before a record and
+// comment lines (';' or '#' first) are allowed anywhere, and counted; any other text or record
+// after the end record is an error. Two records that give one address different values are an
+// error naming both lines; the same value twice is not. A UTF-8 byte-order mark before the
+// first record, and DOS end-of-file marks (Ctrl-Z) or NUL padding after the last, are taken.
 class IntelHexReader {
  public:
   IntelHexReader(std::string fileName, uint32_t memorySize);

@@ -1,21 +1,23 @@
 #include "image/TraceFile.h"
 
-#include "platform/PlainFile.h"
+#include <cstdio>
 
-TraceFile::TraceFile(const std::string& path, bool enabled) {
-  if (!enabled) return;
-  std::string failure;
-  file_ = OpenRegularFileForWriting(path, failure);
-  if (!file_) {
-    std::fprintf(stderr, "warning: no trace file %s: %s; the transfer goes on without it\n",
-                 path.c_str(), failure.c_str());
+#include "platform/AtomicFile.h"
+#include "platform/ControlEscapes.h"
+#include "platform/Exception.h"
+
+TraceFile::TraceFile(const std::string& path, bool enabled) : path_(path), enabled_(enabled) {}
+
+TraceFile::~TraceFile() {
+  if (!enabled_) return;
+  try {
+    ReplaceFileAtomically(path_, bytes_.data(), bytes_.size());
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "warning: no trace file: %s\n",
+                 EscapeControlCharacters(e.Message()).c_str());
   }
 }
 
-TraceFile::~TraceFile() {
-  if (file_) std::fclose(file_);
-}
-
 void TraceFile::Append(uint8_t byte) {
-  if (file_) std::fputc(byte, file_);
+  if (enabled_) bytes_.push_back(byte);
 }

@@ -15,6 +15,12 @@
 // is near the system's limit can still be saved.
 void WriteFileAtomically(const std::string& path, const void* data, size_t size);
 
+// As WriteFileAtomically, but the name `path` itself is replaced: a symbolic link there is
+// refused like a FIFO ("it is a symbolic link"), never followed, and a file with other names
+// (a hard link) keeps its content under those. A new file gets the permissions 0666 less the
+// umask.
+void ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
+
 // The file that `path` leads to: symbolic links followed (relative ones from the link's
 // folder), as far as they go; the last may name nothing yet. Throws Exception for a loop.
 std::string FollowLinks(const std::string& path);

@@ -63,12 +63,17 @@ void KeepOwnerAndMode(int fd, const struct stat& existing) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-  const std::string target = FollowLinks(path);
+namespace {
+
+// Writes `target` through a new file renamed over it; `path` names it in messages. The rename
+// replaces the name, whatever it was: a link's target and a hard link's other names keep
+// what they hold.
+void ReplaceTarget(const std::string& path, const std::string& target, const void* data,
+                   size_t size) {
   struct stat existing {};
-  const bool replacing = stat(target.c_str(), &existing) == 0;
+  const bool replacing = lstat(target.c_str(), &existing) == 0;
   if (replacing && !S_ISREG(existing.st_mode)) {
-    auto type = std::filesystem::status(target).type();
+    auto type = std::filesystem::symlink_status(target).type();
     throw Exception("cannot save " + path + ": it is " + FileKindText(type) +
                     ", not a regular file");
   }
@@ -95,6 +100,16 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     unlink(temporary.c_str());
     Fail(path, error);
   }
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  ReplaceTarget(path, FollowLinks(path), data, size);
+}
+
+void ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+  ReplaceTarget(path, path, data, size);
 }
 
 int FolderRefusesNewFiles(const std::string& folder) {

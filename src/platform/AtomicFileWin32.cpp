@@ -36,11 +36,16 @@ std::string TemporaryNameFor(const std::string& path) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-  const std::string target = FollowLinks(path);
+namespace {
+
+void ReplaceTarget(const std::string& path, const std::string& target, const void* data,
+                   size_t size) {
   const DWORD attributes = GetFileAttributesA(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     throw Exception("cannot save " + path + ": it is a folder, not a regular file");
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    throw Exception("cannot save " + path + ": it is a symbolic link, not a regular file");
   }
   const std::string temporary = TemporaryNameFor(target);
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -63,6 +68,17 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
     DeleteFileA(temporary.c_str());
     Fail(path, error);
   }
+}
+
+}  // namespace
+
+// FollowLinks has taken every link: the target is the file itself.
+void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  ReplaceTarget(path, FollowLinks(path), data, size);
+}
+
+void ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+  ReplaceTarget(path, path, data, size);
 }
 
 int FolderRefusesNewFiles(const std::string&) { return 0; }

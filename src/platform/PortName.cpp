@@ -71,6 +71,7 @@ PortName Ftdi(PortName name, std::string rest) {
 PortName PortName::Parse(const std::string& text) {
   PortName name;
   name.text = text;
+  if (text.size() > kLongest) return name;
   if (text.find('/') != std::string::npos || text.find('\\') != std::string::npos) {
     name.kind = Kind::Path;
     return name;

@@ -10,10 +10,14 @@
 //   ftdi, ftdi:A50285BI,     Ftdi: an FTDI chip whose pins the programmer drives itself: the
 //   ftdi:0403:6010:B         one attached, or by serial number or ids; :A to :D the interface
 //   A50285BI, sim:AT89S52    Word: a USB serial number, or a name a port target claims
-// Empty text, COM0 or COM999, a malformed usb: or ftdi: name are Invalid.
+// Empty text, COM0 or COM999, a malformed usb: or ftdi: name, a name longer than kLongest are
+// Invalid.
 struct PortName {
   enum class Kind { Invalid, Com, Path, UsbId, Ftdi, Word };
   static constexpr int kHighestCom = 256;
+  // No port's name is longer (a device path included): a longer one is no name, and is not
+  // echoed whole in a message.
+  static constexpr size_t kLongest = 255;
 
   static PortName Parse(const std::string& text);
 

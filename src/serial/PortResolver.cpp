@@ -131,9 +131,16 @@ PortResolver::Resolution PortResolver::ResolveName(const std::string& name) cons
     }
     resolution.failure.via = "from " + variable;
     parsed = PortName::Parse(named);
-    // A COM name there is the system's own port of that name (Windows: ISP89_COM3=COM12).
+    // COMn there would stand for whatever ISP89_COMn names in turn, or for a port the user
+    // cannot tell from this one's name: the variable names a device instead.
     if (parsed.kind == PortName::Kind::Com) {
       resolution.device = named;
+      resolution.LeadNowhere(PortOpenFailure::Cause::UnknownName,
+                             variable + " is '" + named +
+                                 "': an environment variable cannot name another COM port; name "
+                                 "its device (" +
+                                 DefaultNativePortPath(parsed.number) + ") or use " + named +
+                                 " itself");
       return resolution;
     }
   }
@@ -228,6 +235,13 @@ std::string PortResolver::Check(const std::string& name) const {
            "optionally followed by :A ... :D for the interface";
   }
   if (parsed.kind == PortName::Kind::Invalid) return "'" + name + "' is no port name";
+  if (parsed.kind == PortName::Kind::Com) {
+    // Only what ISP89_COMn says can be wrong before anything is opened.
+    const Resolution resolution = ResolveName(name);
+    const bool misnamed = resolution.leadsNowhere &&
+                          resolution.failure.cause == PortOpenFailure::Cause::UnknownName;
+    return misnamed ? resolution.failure.reason : "";
+  }
   if (parsed.kind != PortName::Kind::Word) return "";
   PortTarget* target = TargetClaiming(name);
   return target ? target->Check(name) : "";

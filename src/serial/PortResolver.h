@@ -14,8 +14,8 @@
 // Says which device a port name stands for on this machine, and opens it. The names, as
 // PortName parses them:
 //   COMn           the environment variable ISP89_COM<n> when set (any name below but a COM
-//                  one, which is then the system's own port of that name), else the system's
-//                  own port: /dev/ttyS<n-1> on POSIX, \\.\COMn on Windows
+//                  one, which leads nowhere: it would be a port named by another), else the
+//                  system's own port: /dev/ttyS<n-1> on POSIX, \\.\COMn on Windows
 //   a path         that device (/dev/ttyUSB0)
 //   usb:VID:PID    the one USB serial port with these ids
 //   ftdi...        an FTDI chip driven directly (FtdiPorts): no serial port, OpenFtdi() opens it

@@ -13,7 +13,10 @@ bool IsLockWrite(uint8_t second) { return (second & 0xFC) == 0xE0; }
 
 }  // namespace
 
-SimChip::SimChip(Model model, Clock& clock) : clock_(clock), model_(model) { flash_.fill(0xFF); }
+SimChip::SimChip(Model model, Clock& clock) : clock_(clock), model_(model) {
+  flash_.fill(0xFF);
+  signature_ = {0x1E, static_cast<uint8_t>(model == Model::AT89S51 ? 0x51 : 0x52), 0x06};
+}
 
 bool SimChip::ParseModel(const std::string& name, Model& model) {
   std::string upper = name;
@@ -105,10 +108,8 @@ uint8_t SimChip::InstructionOutput() const {
     return resetPulsed_ || programming_ ? kEnableEcho : 0x00;
   }
   if (opcode == 0x28) {
-    static constexpr uint8_t kSignature[2][3] = {{0x1E, 0x51, 0x06}, {0x1E, 0x52, 0x06}};
-    const uint8_t row = model_ == Model::AT89S51 ? 0 : 1;
     const bool hidden = signatureHiddenWhenLocked_ && (lockBits_ & kLB2);
-    return instruction_[1] < 3 && !hidden ? kSignature[row][instruction_[1]] : 0xFF;
+    return instruction_[1] < 3 && !hidden ? signature_[instruction_[1]] : 0xFF;
   }
   // Only the 4th answer carries the lock bits (bits 2, 3, 4); the 3rd is undefined.
   if (opcode == 0x24) return static_cast<uint8_t>(lockBits_ << 2);
@@ -195,6 +196,11 @@ void SimChip::SetSilenceAfter(uint64_t bytes) {
 void SimChip::SetSignatureHiddenWhenLocked(bool hidden) {
   std::lock_guard<std::mutex> lock(mutex_);
   signatureHiddenWhenLocked_ = hidden;
+}
+
+void SimChip::SetSignature(const std::array<uint8_t, 3>& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  signature_ = bytes;
 }
 
 void SimChip::SetIdleGapReset(std::chrono::milliseconds gap) {

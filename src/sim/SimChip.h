@@ -49,6 +49,9 @@ class SimChip {
   // The byte the chip will shift out during the next byte, as the instruction so far decides
   // it: a chip loads it into its output register when the byte before is complete.
   uint8_t NextAnswer(std::chrono::nanoseconds at) const;
+  // The bytes at 000H, 100H, 200H that Read Signature answers: another chip of the family, or
+  // a part that is no AT89S5x at all (by default the model's own: 1E 51 06, 1E 52 06).
+  void SetSignature(const std::array<uint8_t, 3>& bytes);
 
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
@@ -90,6 +93,7 @@ class SimChip {
   bool anyByte_ = false;
   std::chrono::milliseconds idleGap_{0};
   bool signatureHiddenWhenLocked_ = false;
+  std::array<uint8_t, 3> signature_;
   std::optional<uint64_t> answersLeft_;
   std::vector<SimEvent> events_;
 };

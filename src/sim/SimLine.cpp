@@ -86,6 +86,13 @@ bool SimLine::TakeNoise() {
   return std::exchange(noise_, false);
 }
 
+void SimLine::Stall(Time now, Time length) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Advance(now);
+  stalledUntil_ = now + length;
+  for (Timed& answer : answers_) answer.at = std::max(answer.at, stalledUntil_);
+}
+
 std::optional<SimLine::Time> SimLine::NextArrival() const {
   if (onWire_.empty()) return std::nullopt;
   return onWire_.front().at;
@@ -137,9 +144,10 @@ void SimLine::Serve() {
   answers_.push_back({*answer, Delivered(adapterSendsUntil_)});
 }
 
-// A USB-serial adapter passes what it received at the next tick of its latency timer.
+// A USB-serial adapter passes what it received at the next tick of its latency timer, and
+// nothing while the line is stalled.
 SimLine::Time SimLine::Delivered(Time answerSent) const {
   const int64_t tick = options_.latency.count();
-  if (tick <= 0) return answerSent;
-  return Time{(answerSent.count() + tick - 1) / tick * tick};
+  const Time passed = tick <= 0 ? answerSent : Time{(answerSent.count() + tick - 1) / tick * tick};
+  return std::max(passed, stalledUntil_);
 }

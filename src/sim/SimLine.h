@@ -66,6 +66,9 @@ class SimLine {
   // (and drops) instead of handing over a wrong byte.
   void Noise();
   bool TakeNoise();
+  // From `now` for `length`, no answer reaches the PC: a USB host that is late to poll the
+  // adapter, or a busy machine. What arrives meanwhile comes in one burst at the end.
+  void Stall(Time now, Time length);
 
  private:
   struct Timed {
@@ -95,6 +98,7 @@ class SimLine {
   std::deque<Timed> adapterBuffer_;  // arrived, not yet clocked to the chip
   std::deque<Timed> answers_;        // answers, with the time each reaches the PC
   uint64_t lost_ = 0;
+  Time stalledUntil_{0};
   bool unplugged_ = false;
   bool noise_ = false;
 };

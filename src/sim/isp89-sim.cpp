@@ -2,6 +2,9 @@
 // on the first line of its output, then serves until SIGINT or SIGTERM.
 #include <signal.h>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,7 @@
 #include "image/ImageFile.h"
 #include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
+#include "platform/StandardStreams.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
@@ -44,6 +49,10 @@ const char kHelp[] =
     "                          exists (unless --flash is given), saved after every change\n"
     "                          and on exit\n"
     "  --lock BITS             initial lock bits 0 to 7 (bit 0 LB1, bit 1 LB2, bit 2 LB3)\n"
+    "  --signature HEX         the three signature bytes the chip answers, such as 1E7301\n"
+    "                          or \"1E 73 01\" (another part than the chip's)\n"
+    "  --hide-signature        with lock bit 2 programmed, answer FF FF FF for the\n"
+    "                          signature, as some locked chips do\n"
     "  --pace                  be a real 4800-baud line: each byte takes 2.083 ms (10 bits)\n"
     "                          to cross, in each direction at once\n"
     "  --rx-buffer N           bytes the adapter buffers before clocking them to the chip;\n"
@@ -60,6 +69,8 @@ struct SimOptions {
   SimChip::Model model = SimChip::Model::AT89S51;
   std::string flashFile, keepFile;
   int lockBits = 0;
+  std::optional<std::array<uint8_t, 3>> signature;
+  bool hideSignature = false;
   bool pace = false;
   long long rxBuffer = 16;
   long latencyMs = 0;
@@ -85,6 +96,24 @@ long long Number(const std::string& option, const std::string& text, long long l
   return value;
 }
 
+// Six hexadecimal digits, spaces allowed between them: "1E7301", "1E 73 01".
+std::array<uint8_t, 3> SignatureBytes(const std::string& text) {
+  std::string digits;
+  for (char c : text) {
+    if (c != ' ') digits += c;
+  }
+  const bool hex = digits.size() == 6 && std::all_of(digits.begin(), digits.end(), [](char c) {
+                     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                   });
+  if (!hex)
+    Usage("--signature needs three bytes in hexadecimal, such as 1E7301, not '" + text + "'");
+  std::array<uint8_t, 3> bytes{};
+  for (size_t i = 0; i < 3; ++i) {
+    bytes[i] = static_cast<uint8_t>(std::stoul(digits.substr(2 * i, 2), nullptr, 16));
+  }
+  return bytes;
+}
+
 SimOptions Parse(const std::vector<std::string>& args) {
   SimOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -105,6 +134,10 @@ SimOptions Parse(const std::vector<std::string>& args) {
       options.keepFile = value();
     } else if (name == "--lock") {
       options.lockBits = static_cast<int>(Number(name, value(), 0, 7));
+    } else if (name == "--signature") {
+      options.signature = SignatureBytes(value());
+    } else if (name == "--hide-signature") {
+      options.hideSignature = true;
     } else if (name == "--pace") {
       options.pace = true;
     } else if (name == "--rx-buffer") {
@@ -145,6 +178,16 @@ void SaveFlash(const std::string& path, const std::vector<uint8_t>& flash) {
   ImageFile::Save(path, image);
 }
 
+// Found at start rather than at the first save, when whatever was written would be lost.
+void CheckKeepFile(const std::string& path) {
+  if (path.empty()) return;
+  try {
+    ImageFile::CheckSaveTarget(path);
+  } catch (const Exception& e) {
+    throw UsageError("--keep: " + e.Message());
+  }
+}
+
 std::shared_ptr<SimChip> MakeChip(const SimOptions& options) {
   auto chip = std::make_shared<SimChip>(options.model, SystemClock::Instance());
   if (!options.flashFile.empty()) {
@@ -153,6 +196,8 @@ std::shared_ptr<SimChip> MakeChip(const SimOptions& options) {
     chip->SetFlash(LoadFlash(options.keepFile));
   }
   chip->SetLockBits(static_cast<uint8_t>(options.lockBits));
+  if (options.signature) chip->SetSignature(*options.signature);
+  chip->SetSignatureHiddenWhenLocked(options.hideSignature);
   return chip;
 }
 
@@ -194,6 +239,7 @@ int Run(const std::vector<std::string>& args) {
     std::cout << kHelp;
     return 0;
   }
+  CheckKeepFile(options.keepFile);
   sigset_t stops;
   sigemptyset(&stops);
   sigaddset(&stops, SIGINT);
@@ -209,7 +255,11 @@ int Run(const std::vector<std::string>& args) {
   serverOptions.echo = options.echo;
   serverOptions.idleGapReset = std::chrono::milliseconds(options.idleGapMs);
   PtySimServer server(chip, serverOptions);
-  std::cout << server.SlavePath() << std::endl;
+  // The path is what a client needs: a server nobody can find is no use.
+  if (!(std::cout << server.SlavePath() << std::endl)) {
+    throw Exception("cannot write the terminal's path (" + server.SlavePath() +
+                    ") to the standard output: it is closed, or its reader has gone");
+  }
   std::cerr << "isp89-sim: a simulated "
             << (options.model == SimChip::Model::AT89S51 ? "AT89S51" : "AT89S52") << " on "
             << server.SlavePath() << "; stop with Ctrl-C\n";
@@ -225,6 +275,8 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything is opened: a closed standard output must not become the terminal.
+  PrepareStandardStreams();
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& e) {

@@ -173,10 +173,14 @@ class TProgForm : public QMainWindow {
   QString Succeeded(const Result& result);
   QString Failed(const Result& result);
   QString Summary(const Result& result) const;
+  static QString ReadProtectionCost(Operation operation);
   QString FailureWords(const ChipFailure& failure, const Result& result) const;
   // The signature named another chip than the chosen one: true when the user switched the
   // device and the operation was started again on it.
   bool SwitchedDevice(const ChipFailure& failure, const Result& result);
+  // The signature may be hidden by the lock: true when the user agreed to erase the chip and
+  // the write or erase was started again, erasing it first.
+  bool ErasedLockedChip(const ChipFailure& failure, const Result& result);
   void ShowLockBits(const Result& result);
   // A mismatch shows the chip's bytes beside those expected, at the first difference.
   void ShowMismatch(const ChipFailure& failure, const Result& result);

@@ -117,6 +117,13 @@ QString TProgForm::Failed(const Result& result) {
       return Capitalized(tr("%1 was not started: the chip is an %2, not the %3")
                              .arg(Label(operation), Q(facts.found->name), Q(ChipName())));
     }
+    if (failure.What() == ChipFailure::Kind::HiddenSignature &&
+        (operation == Operation::Write || operation == Operation::Erase)) {
+      if (ErasedLockedChip(failure, result)) return {};
+      return Capitalized(tr("%1 was not started: the chip may hide its signature behind lock "
+                            "bit 2")
+                             .arg(Label(operation)));
+    }
     words = FailureWords(failure, result);
     if (failure.What() == ChipFailure::Kind::Mismatch) {
       inline_ = true;
@@ -150,6 +157,18 @@ QString TProgForm::Failed(const Result& result) {
   return summary;
 }
 
+// What a read-protected chip's FF costs the operation that was asked for.
+QString TProgForm::ReadProtectionCost(Operation operation) {
+  switch (operation) {
+    case Operation::Verify:
+      return tr("so its flash cannot be compared with an image");
+    case Operation::BlankCheck:
+      return tr("so it would pass a blank check whatever it holds");
+    default:
+      return tr("so a read is no copy of its flash, and nothing was kept");
+  }
+}
+
 // The facts of a failure as the window tells them, with what to do in the window.
 QString TProgForm::FailureWords(const ChipFailure& failure, const Result& result) const {
   const ChipFailure::Facts& facts = failure.Of();
@@ -157,9 +176,13 @@ QString TProgForm::FailureWords(const ChipFailure& failure, const Result& result
   switch (failure.What()) {
     case ChipFailure::Kind::ReadProtected:
       return tr("The %1's read-out protection is on (lock bit 2 programmed): it reads back as FF, "
-                "so a read is no copy of its flash, and nothing was kept. Only an erase (chip / "
-                "Erase) clears it, together with the flash.")
-          .arg(chip);
+                "%2. Only an erase (chip / Erase) clears it, together with the flash.")
+          .arg(chip, ReadProtectionCost(result.request.operation));
+    case ChipFailure::Kind::HiddenSignature:
+      return tr("The chip answers the signature %1 with lock bit 2 programmed: a chip locked in "
+                "mode 3 or 4 may hide its signature. Only an erase (chip / Erase) clears the "
+                "lock, together with the flash.")
+          .arg(Signature(facts.signature));
     case ChipFailure::Kind::Mismatch:
       return tr("%1 of %2 bytes differ; the first at %3: chip %4, %5 %6")
           .arg(QString::number(facts.difference.count), QString::number(facts.compared),
@@ -176,10 +199,11 @@ QString TProgForm::FailureWords(const ChipFailure& failure, const Result& result
     case ChipFailure::Kind::UnknownChip: {
       const int32_t bytes = facts.signature & 0xFFFFFF;
       if (bytes == 0 || bytes == 0xFFFFFF) {
-        return tr("The target's signature reads %1: no target answered. Check that the chip is "
-                  "in its socket and powered, that its crystal or clock runs, and that reset is "
-                  "held high while programming.")
-            .arg(Signature(facts.signature));
+        return tr("The target's signature reads %1: the target entered programming mode, so a "
+                  "chip is there, but its signature cannot be read. Check that it is an %2 "
+                  "seated right in its socket, that its crystal or clock runs, and that reset "
+                  "is held high while programming.")
+            .arg(Signature(facts.signature), Q(ChipCatalog::Names(" or ")));
       }
       return tr("The target's signature reads %1: this is not the signature of a supported chip "
                 "(%2).")
@@ -207,6 +231,24 @@ bool TProgForm::SwitchedDevice(const ChipFailure& failure, const Result& result)
   const bool reloaded = running->reloaded;
   Start(result.request);
   running->reloaded = reloaded;
+  return true;
+}
+
+// A chip that may hide its signature behind its lock is erased only when the user agrees.
+bool TProgForm::ErasedLockedChip(const ChipFailure& failure, const Result& result) {
+  const Operation operation = result.request.operation;
+  if (stopRequested || (operation != Operation::Write && operation != Operation::Erase)) {
+    return false;
+  }
+  const QString question =
+      tr("The chip answers the signature %1 with lock bit 2 programmed: a chip locked in mode 3 "
+         "or 4 may hide its signature, and only a chip erase clears the lock. Nothing was done "
+         "to it.\n\nErase the chip (its flash and lock bits) and go on with %2?")
+          .arg(Signature(failure.Of().signature), Label(operation));
+  if (!dialogs.Ask(Std(question))) return false;
+  ChipRequest request = result.request;
+  request.eraseLocked = true;
+  Start(request);
   return true;
 }
 

@@ -51,6 +51,12 @@ TEST_F(CliUsage, UsageErrorsEndWithStatusTwoOnOneLine) {
       {{"--format", "srec", "read", "a.bin"}, "format 'srec' is not raw or hex"},
       {{"--format=hex", "erase"}, "--format applies to read, write and verify"},
       {{"verify", "-"}, "- (the standard output) is for read"},
+      {{"--erase-locked", "read", "a.bin"}, "--erase-locked belongs to write and erase"},
+      {{"-d", "AT89S52", "ports"}, "ports takes no options: it lists every port, whatever -d"},
+      {{"-p", "1", "-p", "COM1", "signature"}, "-p 1 and -p COM1 are the same port ("},
+      {{"-p", std::string(300, 'x'), "signature"},
+       "a port name of 300 characters is too long (at most 255): '" + std::string(32, 'x') +
+           "...'"},
   };
   for (const Case& c : cases) {
     Result r = Run(c.arguments);

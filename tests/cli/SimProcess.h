@@ -13,25 +13,27 @@
 struct Outcome {
   int status;
   std::string out, err;
+  int killedBy = 0;  // the signal that ended the program, if one did
 };
 
-inline Outcome Cli(std::vector<std::string> arguments) {
+inline Outcome Cli(std::vector<std::string> arguments, ChildStreams streams = {}) {
   arguments.insert(arguments.begin(), ISP89_CLI_PATH);
-  ChildProcess cli(arguments);
+  ChildProcess cli(arguments, streams);
   Outcome outcome;
   outcome.status = cli.Wait();
   outcome.out = cli.Out();
   outcome.err = cli.Err();
+  outcome.killedBy = cli.KilledBy();
   return outcome;
 }
 
 // isp89-sim started with `options`; Port() is the path it printed first.
 class SimProcess {
  public:
-  explicit SimProcess(std::vector<std::string> options) {
+  explicit SimProcess(std::vector<std::string> options, ChildStreams streams = {}) {
     options.insert(options.begin(), ISP89_SIM_PATH);
-    process_ = std::make_unique<ChildProcess>(options);
-    port_ = process_->ReadLine(std::chrono::milliseconds(5000));
+    process_ = std::make_unique<ChildProcess>(options, streams);
+    if (!streams.closeOut) port_ = process_->ReadLine(std::chrono::milliseconds(5000));
   }
   const std::string& Port() const { return port_; }
   // SIGTERM, as a user's Ctrl-C or a service manager would stop it; the exit status.
@@ -39,6 +41,9 @@ class SimProcess {
     process_->Signal(SIGTERM);
     return process_->Wait();
   }
+  // Its exit status, once it ends by itself.
+  int Wait() { return process_->Wait(); }
+  const std::string& Err() const { return process_->Err(); }
 
  private:
   std::unique_ptr<ChildProcess> process_;

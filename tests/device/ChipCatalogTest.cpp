@@ -20,9 +20,16 @@ TEST(ChipCatalog, SignaturesNameTheirChipsAndNothingElse) {
   EXPECT_EQ("1E 52 06", ChipCatalog::SignatureText(s52->SignatureWord()));
 }
 
-TEST(ChipCatalog, BlankSignaturesMeanNoTarget) {
-  EXPECT_NE(std::string::npos, ChipCatalog::ExplainUnknown(0x000000).find("no target answered"));
-  EXPECT_NE(std::string::npos, ChipCatalog::ExplainUnknown(0xFFFFFF).find("no target answered"));
+// Programming Enable was answered: a blank signature is a chip that cannot be read, not a
+// missing target.
+TEST(ChipCatalog, BlankSignaturesMeanAChipThatCannotBeRead) {
+  for (int32_t blank : {0x000000, 0xFFFFFF}) {
+    EXPECT_TRUE(ChipCatalog::IsBlankSignature(blank));
+    EXPECT_EQ(0u, ChipCatalog::ExplainUnknown(blank).find(
+                      "the target entered programming mode, so a chip is there, but its "
+                      "signature cannot be read: check that it is an AT89S51 or AT89S52"));
+  }
+  EXPECT_FALSE(ChipCatalog::IsBlankSignature(0xFF51FF));
   EXPECT_EQ("this is not the signature of a supported chip (AT89S51, AT89S52)",
             ChipCatalog::ExplainUnknown(0x06991E));
 }

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "device/AT89S51.h"
@@ -163,54 +164,78 @@ TEST(ChipOperationsProgress, EachPhaseIsAnnouncedAndCountsItsPagesToAHundred) {
   EXPECT_EQ(notes, expected);
 }
 
-// Each guard stops the operation before the chip is changed or read, unless forced.
+// Each guard stops the operation before the chip is changed or read, unless forced. A chip
+// is erased unasked never: only a blank signature with lock bit 2 programmed may be a locked
+// chip hiding its signature, and only an erase or a write that asks for it erases it first.
 TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
   const std::vector<uint8_t> data = Pattern(256);
   std::vector<uint8_t> folding(8192, 0xFF);
   folding[0x1000] = 0x12;  // the AT89S51 ignores A12: this would land on 0000
   const SimChip::Model s51 = SimChip::Model::AT89S51, s52 = SimChip::Model::AT89S52;
+  const uint8_t locked = SimChip::kLB1 | SimChip::kLB2;
+  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, own51 = {0x1E, 0x51, 0x06},
+                               other = {0x1E, 0x73, 0x01}, allFF = {0xFF, 0xFF, 0xFF};
+  const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data));
+  enum Asked { kNothing, kForce, kEraseLocked };
   const struct {
     const char* name;
     SimChip::Model model;
     ChipRequest request;
     const char* chosen;
-    bool force;
+    Asked asked;
     uint8_t lockBits;
+    std::array<uint8_t, 3> signature;
     bool hidesSignature;
     std::optional<Kind> failure;
-    bool flashChanged;
+    bool flashChanged, erasedFirst;
   } cases[] = {
-      {"another chip", s52, Request(Operation::Write, Check::Changed, ImageOf(data)), "AT89S51",
-       false, 0, false, Kind::OtherChip, false},
-      {"another chip, protected, forced", s52, Request(Operation::Read), "AT89S51", true,
-       SimChip::kLB2, false, std::nullopt, false},
-      {"read-protected read", s52, Request(Operation::Read), nullptr, false, SimChip::kLB2, false,
-       Kind::ReadProtected, false},
-      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
-       false, 0, false, Kind::ImageFolds, false},
-      {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr, false,
-       0, false, Kind::Mismatch, false},
-      {"not blank", s52, Request(Operation::BlankCheck), nullptr, false, 0, false, Kind::Mismatch,
+      {"another chip", s52, write, "AT89S51", kNothing, 0, own, false, Kind::OtherChip, false,
        false},
-      {"hidden signature, write", s52, Request(Operation::Write, Check::Changed, ImageOf(data)),
-       nullptr, false, SimChip::kLB1 | SimChip::kLB2, true, std::nullopt, true},
-      {"hidden signature, read", s52, Request(Operation::Read), nullptr, false, SimChip::kLB2, true,
-       Kind::UnknownChip, false},
+      {"another chip, protected, forced", s52, Request(Operation::Read), "AT89S51", kForce,
+       SimChip::kLB2, own, false, std::nullopt, false, false},
+      {"read-protected read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2, own,
+       false, Kind::ReadProtected, false, false},
+      {"read-protected verify", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)),
+       nullptr, kNothing, locked, own, false, Kind::ReadProtected, false, false},
+      {"read-protected blank check", s52, Request(Operation::BlankCheck), nullptr, kNothing,
+       SimChip::kLB2, own, false, Kind::ReadProtected, false, false},
+      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
+       kNothing, 0, own51, false, Kind::ImageFolds, false, false},
+      {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr,
+       kNothing, 0, own, false, Kind::Mismatch, false, false},
+      {"not blank", s52, Request(Operation::BlankCheck), nullptr, kNothing, 0, own, false,
+       Kind::Mismatch, false, false},
+      {"hidden signature, write", s52, write, nullptr, kNothing, locked, own, true,
+       Kind::HiddenSignature, false, false},
+      {"hidden signature, write, erase-locked", s52, write, nullptr, kEraseLocked, locked, own,
+       true, std::nullopt, true, true},
+      {"hidden signature, erase, forced", s52, Request(Operation::Erase), nullptr, kForce, locked,
+       own, true, std::nullopt, true, true},
+      {"hidden signature, read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2,
+       own, true, Kind::HiddenSignature, false, false},
+      {"another part, locked, write", s52, write, nullptr, kEraseLocked, locked, other, false,
+       Kind::UnknownChip, false, false},
+      {"all FF unlocked, erase", s52, Request(Operation::Erase), nullptr, kEraseLocked, 0, allFF,
+       false, Kind::UnknownChip, false, false},
   };
   for (const auto& c : cases) {
     DeviceBench bench({}, c.model);
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     bench.chip->SetLockBits(c.lockBits);
+    bench.chip->SetSignature(c.signature);
     bench.chip->SetSignatureHiddenWhenLocked(c.hidesSignature);
     ChipRequest request = c.request;
     if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
-    request.force = c.force;
+    request.force = c.asked == kForce;
+    request.eraseLocked = c.asked == kEraseLocked;
     ChipOutcome outcome;
     EXPECT_EQ(KindOf(bench, request, outcome), c.failure) << c.name;
     EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
-    EXPECT_EQ(outcome.erasedFirst, c.hidesSignature && c.request.operation == Operation::Write)
+    EXPECT_EQ(bench.chip->LockBits() == 0, c.flashChanged || c.lockBits == 0) << c.name;
+    EXPECT_EQ(outcome.erasedFirst, c.erasedFirst) << c.name;
+    EXPECT_EQ(outcome.forcedPastSignature && outcome.forcedPastProtection,
+              c.asked == kForce && !c.hidesSignature)
         << c.name;
-    EXPECT_EQ(outcome.forcedPastSignature && outcome.forcedPastProtection, c.force) << c.name;
   }
 }
 

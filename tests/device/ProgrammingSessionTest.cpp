@@ -116,4 +116,37 @@ TEST(ProgrammingSessionAnswers, FourInFlightNeverOverflowTheAdapter) {
   EXPECT_LT(seconds, 32 * 258 * 10 / 4800.0 * 1.01) << "the line was not kept full";
 }
 
+// A USB adapter hands answers over in bursts (16 ms latency timer); a host late to poll it,
+// or a busy machine, makes one burst late by more than the link's 100 ms read time-out, as in
+// the flake at the start of a write's read-back. A late burst is waited for; only a silence
+// longer than half a second fails the read, and then a dead adapter still fails it.
+TEST(ProgrammingSessionAnswers, ALateBurstIsWaitedForAndOnlyALongSilenceFails) {
+  const struct {
+    int stallMs;
+    bool answered;
+  } cases[] = {{150, true}, {450, true}, {520, false}};
+  for (const auto& c : cases) {
+    SimLine::Options line;
+    line.latency = std::chrono::milliseconds(16);
+    DeviceBench bench(line);
+    bench.chip->SetFlash(Pattern());
+    TraceFile noTrace("", false);
+    std::vector<uint8_t> back(2 * 256);
+    const std::string failure = FailureOf([&] {
+      ProgrammingSession session(bench.serial, bench.clock);
+      session.WritePage(0x00, &Pattern()[0], noTrace);
+      bench.opener.Line().Stall(bench.clock.Now(), std::chrono::milliseconds(c.stallMs));
+      session.ReadPagesStreamed({0x01, 0x02}, back.data(), noTrace, nullptr);
+    });
+    EXPECT_EQ(c.answered ? "no failure"
+                         : "COM1: the programmer did not answer (no byte for half a second); "
+                           "check that the adapter is on this port and powered",
+              failure)
+        << c.stallMs << " ms";
+    if (c.answered) {
+      EXPECT_EQ(PageOf(back, 1), PageOf(Pattern(), 0x02)) << c.stallMs << " ms";
+    }
+  }
+}
+
 }  // namespace

@@ -125,8 +125,8 @@ TEST_F(ImageFileTest, BadInputFilesAreNamedAndChangeNothing) {
   // The first line was good, but nothing of a bad file is loaded.
   std::string late = Write("late.hex", ":03000000020030CB\n:00000006FA\n");
   EXPECT_EQ(late + " line 2: unknown record type 06", LoadError(late));
-  std::string huge = Write("huge.hex", std::string(1 << 20, ':'));
-  EXPECT_EQ(huge + " is 1048576 bytes, far too large for an Intel HEX image of 8192 bytes",
+  std::string huge = Write("huge.hex", std::string((16 << 20) + 1, ':'));
+  EXPECT_EQ(huge + " is 16777217 bytes, far too large for an Intel HEX image of 8192 bytes",
             LoadError(huge));
   if (getuid() != 0) {
     std::string locked = Write("locked.bin", "abc");
@@ -176,12 +176,17 @@ struct FormatCase {
   std::string error;  // the message's end, after the path; empty when the load succeeds
 };
 
-// HEX under another name must not go into flash as ASCII text; a .hex that is not HEX stays
-// an error; --format forces either.
+// HEX under another name must not go into flash as ASCII text, whatever its size and however
+// a person edited it; text with no record is no image; a .hex that is not HEX stays an
+// error; --format forces either.
 TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
   using F = ImageFile::Format;
   const std::string blink = ":03000000020030CB\n:090040007FFA7EFADEFEDFFA22EF\n:00000001FF\n";
   const std::string crlf = ":03000000020030CB\r\n:00000001FF\r\n";
+  std::string big = ":020000040000FA\n";  // 720 KB of records, far past the start looked at
+  for (int i = 0; i < 40000; ++i) big += ":03000000020030CB\n";
+  big += ":00000001FF\n";
+  const std::string notText = " is text with no Intel HEX record in it, not a memory image";
   const FormatCase cases[] = {
       {"firmware.ihex", blink, {}, F::IntelHex, 0x02, ""},
       {"firmware.h86", crlf, {}, F::IntelHex, 0x02, ""},
@@ -204,7 +209,19 @@ TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
        F::IntelHex,
        0,
        " line 1: '\\r' in column 18 is not a hexadecimal digit"},
-      {"colons.bin", ":::\n", {}, F::Raw, ':', ""},
+      {"colons.bin",
+       ":::\n",
+       {},
+       F::IntelHex,
+       0,
+       " line 1: ':' in column 2 is not a hexadecimal digit"},
+      {"big.dat", big, {}, F::IntelHex, 0x02, ""},
+      {"indented.txt", " :03000000020030CB\n :00000001FF\n", {}, F::IntelHex, 0x02, ""},
+      {"asm51.txt", "; made by asm51\n" + blink, {}, F::IntelHex, 0x02, ""},
+      {"blank-first.txt", "\n" + blink + std::string(4, '\0'), {}, F::IntelHex, 0x02, ""},
+      {"notes.txt", "hello\nworld\n", {}, F::Raw, 0, notText},
+      {"notes.txt", "hello\nworld\n", F::Raw, F::Raw, 'h', ""},
+      {"table.bin", "UUUU", {}, F::Raw, 'U', ""},
       {"damaged.ihex",
        std::string(":03000000020030CB\n:0300\0"
                    "00020030CB\n:00000001FF\n",
@@ -213,12 +230,7 @@ TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
        F::IntelHex,
        0,
        " line 2: '\\x00' in column 6 is not a hexadecimal digit"},
-      {"padded.txt",
-       crlf + std::string(3, '\0'),
-       {},
-       F::IntelHex,
-       0,
-       " line 3: text after the end record"},
+      {"padded.txt", crlf + std::string(3, '\0'), {}, F::IntelHex, 0x02, ""},
   };
   for (const FormatCase& c : cases) {
     const std::string path = Write(c.name, c.content);

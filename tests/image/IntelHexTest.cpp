@@ -178,8 +178,9 @@ struct Quirk {
   const char* message;  // "(no error)" when the text is taken
 };
 
-// Editors and DOS tools leave a byte-order mark and Ctrl-Z marks; control characters inside
-// a line are shown escaped, never raw (a NUL would cut the message, an ESC start a sequence).
+// Editors, assemblers and DOS tools leave a byte-order mark, comment lines, indented records,
+// Ctrl-Z marks and NUL padding; control characters inside a line are shown escaped, never raw
+// (a NUL would cut the message, an ESC start a sequence).
 TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
   const std::string end = ":00000001FF";
   const Quirk cases[] = {
@@ -188,7 +189,13 @@ TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
       {"Ctrl-Z on the end record", ":03000000020030CB\n" + end + "\x1A", "(no error)"},
       {"a run of Ctrl-Z", ":03000000020030CB\n" + end + "\n\x1A\x1A\x1A\n\x1A", "(no error)"},
       {"text after Ctrl-Z", ":03000000020030CB\x1A\n" + end + "\n",
-       "firmware.hex line 2: text after the end-of-file mark (Ctrl-Z)"},
+       "firmware.hex line 2: text after the end-of-file mark (Ctrl-Z or NUL)"},
+      {"NUL padding", ":03000000020030CB\n" + end + "\n" + std::string(5, '\0'), "(no error)"},
+      {"records indented", "  :03000000020030CB\n\t" + end + "\n", "(no error)"},
+      {"comments before and after",
+       "; made by asm51\n# blink\n:03000000020030CB\n" + end + "\n; end\n", "(no error)"},
+      {"text after the end record", ":03000000020030CB\n" + end + "\nend\n",
+       "firmware.hex line 3: text after the end record"},
       {"byte-order mark on line 2", ":03000000020030CB\n\xEF\xBB\xBF" + end + "\n",
        "firmware.hex line 2: the line does not start with ':'"},
       {"NUL",

@@ -37,6 +37,7 @@ grep -q 'ATTR{idVendor}=="0403".*GROUP="plugdev"' "$rule" || fail "the udev rule
 strings "$bin/isp89-cli" | grep -q '^/usr/lib/udev/rules.d/60-isp89-ftdi.rules$' ||
   fail "isp89-cli names another udev rule than the one installed"
 dpkg-deb -f "$deb" Depends | grep -q 'libftdi1' || fail "no dependency on libftdi1"
+grep -q '^License: GPL-3+$' "$root/usr/share/doc/isp89/copyright" || fail "copyright: no GPL-3+"
 
 grep -q '^Exec=isp89$' "$root/usr/share/applications/isp89.desktop" || fail "no desktop entry"
 [ -s "$root/usr/share/icons/hicolor/scalable/apps/isp89.svg" ] || fail "no icon"
@@ -60,5 +61,6 @@ esac
 
 if [ -n "$zip" ]; then
   unzip -l "$zip" | grep -q 'isp89-cli.exe' || fail "$zip holds no isp89-cli.exe"
+  unzip -l "$zip" | grep -q '/LICENSE$' || fail "$zip holds no LICENSE"
 fi
 echo "check-package: $deb: lintian clean of errors; programs, man pages, completion work"

@@ -101,6 +101,11 @@ TEST(PortResolution, NamesLeadToDevicesTargetsAndUsbPorts) {
   EXPECT_EQ("no such fake", resolver.Check("fake:Y"));
   EXPECT_EQ("'COM0' is no port name", resolver.Check("COM0"));
   EXPECT_EQ("", resolver.Check("A50285BI"));
+  EXPECT_EQ("ISP89_COM3 is 'COM12': an environment variable cannot name another COM port; name "
+            "its device (" +
+                DefaultNativePortPath(12) + ") or use COM12 itself",
+            resolver.Check("COM3"));
+  EXPECT_EQ("", resolver.Check("COM7"));
   for (const char* variable : {"ISP89_COM3", "ISP89_COM4", "ISP89_COM5"}) unsetenv(variable);
 }
 

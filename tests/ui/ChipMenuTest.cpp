@@ -58,20 +58,64 @@ TEST_F(ChipMenu, AnotherChipOnThePortIsOfferedAsTheDeviceBeforeAnythingIsWritten
   }
 }
 
-// A read of a chip whose read-out protection is on would only give FF: it is refused, and no
-// image is kept for a save.
-TEST_F(ChipMenu, AReadProtectedChipIsNotReadIntoAnImage) {
-  Open();
-  Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
-  Button("btnRead")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0],
-            "The read failed:\nThe AT89S51's read-out protection is on (lock bit 2 programmed): "
-            "it reads back as FF, so a read is no copy of its flash, and nothing was kept. Only an "
-            "erase (chip / Erase) clears it, together with the flash.");
+// A chip whose read-out protection is on reads back as FF: a read of it is no copy, a
+// verify and a blank check would compare FFs. Each is refused, and no image is kept.
+TEST_F(ChipMenu, AReadProtectedChipIsNeitherReadNorCheckedAgainstFF) {
+  const std::string protection =
+      "The AT89S51's read-out protection is on (lock bit 2 programmed): it reads back as FF, ";
+  const std::string clears = ". Only an erase (chip / Erase) clears it, together with the flash.";
+  for (auto [control, box] :
+       {std::pair{"btnRead", "The read failed:\n" + protection +
+                                 "so a read is no copy of its flash, and nothing was kept" +
+                                 clears},
+        std::pair{"itemVerify", "The verify failed:\n" + protection +
+                                    "so its flash cannot be compared with an image" + clears},
+        std::pair{"itemBlankCheck", "The blank check failed:\n" + protection +
+                                        "so it would pass a blank check whatever it holds" +
+                                        clears}}) {
+    Open();
+    Load("image.bin", Buffer(8192));  // erased, as the protected chip reads back
+    Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
+    Press(control);
+    ASSERT_TRUE(Until([&] { return Idle(); })) << control;
+    ASSERT_EQ(dialogs.messages.size(), 1u) << control;
+    EXPECT_EQ(dialogs.messages[0], box);
+    EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
+    dialogs = ScriptedDialogs();
+  }
   EXPECT_FALSE(Item("itemSave")->isEnabled());
-  EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
+}
+
+// A chip locked in mode 3 that hides its signature is erased only when the user agrees; then
+// the erase or the write goes on, erasing it first.
+TEST_F(ChipMenu, AChipThatMayHideItsSignatureIsErasedOnlyWhenTheUserAgrees) {
+  for (bool agree : {false, true}) {
+    Open();
+    Chip()->SetFlash(std::vector<uint8_t>(8192, 0x00));
+    Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
+    Chip()->SetSignatureHiddenWhenLocked(true);
+    dialogs.WillConfirm(true);  // Erase asks first
+    dialogs.WillAnswer(agree);
+    Item("itemErase")->trigger();
+    ASSERT_TRUE(Until([&] { return Idle(); })) << agree;
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0],
+              "The chip answers the signature FF FF FF with lock bit 2 programmed: a chip locked "
+              "in mode 3 or 4 may hide its signature, and only a chip erase clears the lock. "
+              "Nothing was done to it.\n\nErase the chip (its flash and lock bits) and go on "
+              "with the erase?");
+    EXPECT_EQ(Chip()->Flash(), std::vector<uint8_t>(8192, agree ? 0xFF : 0x00)) << agree;
+    EXPECT_EQ(Chip()->LockBits(), agree ? 0 : SimChip::kLB1 | SimChip::kLB2) << agree;
+    EXPECT_EQ(Note().rfind(agree ? "The chip hid its signature behind lock bit 2 and was erased "
+                                   "first. Erased the AT89S51 in "
+                                 : "The erase was not started: the chip may hide its signature "
+                                   "behind lock bit 2",
+                           0),
+              0u)
+        << Note();
+    EXPECT_TRUE(dialogs.messages.empty()) << agree;
+    dialogs = ScriptedDialogs();
+  }
 }
 
 // Erase asks first. No erases nothing, even with "don't ask again" ticked; Yes with it ticked

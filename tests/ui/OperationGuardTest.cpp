@@ -22,8 +22,10 @@ TEST_F(OperationGuard, DuringEachOperationTestIsRefusedAndNoControlStartsAnythin
        {std::pair{"btnRead", kStart + kLockBits + kFlash},
         std::pair{"Button1", kStart + kLockBits + kFlash},
         std::pair{"btnProgram", kStart + kErase + kFlash}, std::pair{"btnReadSig", kStart},
-        std::pair{"btnLockBits", kStart + kLockBits}, std::pair{"itemVerify", kStart + kFlash},
-        std::pair{"itemErase", kStart + kErase}, std::pair{"itemBlankCheck", kStart + kFlash}}) {
+        std::pair{"btnLockBits", kStart + kLockBits},
+        std::pair{"itemVerify", kStart + kLockBits + kFlash},
+        std::pair{"itemErase", kStart + kErase},
+        std::pair{"itemBlankCheck", kStart + kLockBits + kFlash}}) {
     Open();
     std::string loaded = Load("image.bin", Pattern(5));
     Chip()->ClearEvents();

@@ -241,11 +241,12 @@ TEST_F(Startup, ClassifyOptionMatchesWholeCaseSensitiveOptions) {
 
 namespace {
 
-TEST_F(Startup, TheAboutBoxSaysTheVersion) {
+TEST_F(Startup, TheAboutBoxSaysTheVersionAndTheLicence) {
   Open();
   Item("itemAbout")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].find("isp89 " ISP89_TEST_VERSION "\n"), 0u) << dialogs.messages[0];
+  EXPECT_NE(dialogs.messages[0].find("(GPL-3.0-or-later)"), std::string::npos);
 }
 
 }  // namespace

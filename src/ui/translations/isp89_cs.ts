@@ -182,10 +182,14 @@
     <message>
         <source>isp89 %1
 In-system programmer for the AT89S51 and AT89S52.
-The command line: isp89-cli; the simulated adapter: isp89-sim.</source>
+The command line: isp89-cli; the simulated adapter: isp89-sim.
+
+Free software under the GNU General Public License, version 3 or any later version (GPL-3.0-or-later); it comes with no warranty.</source>
         <translation>isp89 %1
 Programátor mikrokontrolérů AT89S51 a AT89S52 v zapojení.
-Příkazová řádka: isp89-cli; simulovaný adaptér: isp89-sim.</translation>
+Příkazová řádka: isp89-cli; simulovaný adaptér: isp89-sim.
+
+Svobodný software pod licencí GNU General Public License, verze 3 nebo kterékoli pozdější verze (GPL-3.0-or-later); je poskytován bez jakékoli záruky.</translation>
     </message>
     <message>
         <source>Images</source>
@@ -554,10 +558,6 @@ Přepnout zařízení na %2?</translation>
         <translation>čip je smazaný</translation>
     </message>
     <message>
-        <source>The %1&apos;s read-out protection is on (lock bit 2 programmed): it reads back as FF, so a read is no copy of its flash, and nothing was kept. Only an erase (chip / Erase) clears it, together with the flash.</source>
-        <translation>Ochrana %1 proti čtení je zapnutá (zámkový bit 2 naprogramován): čip se čte jako FF, takže čtení není kopií jeho flash a nic se neuchovalo. Zruší ji jen smazání (čip / Smazat), spolu s obsahem flash.</translation>
-    </message>
-    <message>
         <source>%1 of %2 bytes differ; the first at %3: chip %4, %5 %6</source>
         <translation>Liší se %1 z %2 bajtů; první na adrese %3: čip %4, %5 %6</translation>
     </message>
@@ -568,10 +568,6 @@ Přepnout zařízení na %2?</translation>
     <message>
         <source>The image cannot be written to the %1: %2 has data at %3, beyond the %4&apos;s %5 KB of flash, where the chip would write it over %6.</source>
         <translation>Obraz nelze zapsat do %1: %2 má data na adrese %3, za %5 kB flash čipu %4, kde by je čip zapsal přes %6.</translation>
-    </message>
-    <message>
-        <source>The target&apos;s signature reads %1: no target answered. Check that the chip is in its socket and powered, that its crystal or clock runs, and that reset is held high while programming.</source>
-        <translation>Signatura cíle je %1: žádný cíl neodpověděl. Zkontrolujte, že je čip v patici a napájený, že běží jeho krystal nebo hodiny a že je reset při programování držen v log. 1.</translation>
     </message>
     <message>
         <source>The target&apos;s signature reads %1: this is not the signature of a supported chip (%2).</source>
@@ -616,6 +612,42 @@ Přepnout zařízení na %2 a pokračovat (%4)?</translation>
     <message>
         <source>erased flash (FF)</source>
         <translation>smazaná flash (FF)</translation>
+    </message>
+    <message>
+        <source>%1 was not started: the chip may hide its signature behind lock bit 2</source>
+        <translation>Nespuštěno (%1): čip může skrývat svou signaturu za zámkovým bitem 2</translation>
+    </message>
+    <message>
+        <source>so its flash cannot be compared with an image</source>
+        <translation>takže jeho flash nelze porovnat s obrazem</translation>
+    </message>
+    <message>
+        <source>so it would pass a blank check whatever it holds</source>
+        <translation>takže by prošel kontrolou prázdnosti, ať obsahuje cokoli</translation>
+    </message>
+    <message>
+        <source>so a read is no copy of its flash, and nothing was kept</source>
+        <translation>takže čtení není kopií jeho flash a nic se neuchovalo</translation>
+    </message>
+    <message>
+        <source>The %1&apos;s read-out protection is on (lock bit 2 programmed): it reads back as FF, %2. Only an erase (chip / Erase) clears it, together with the flash.</source>
+        <translation>Ochrana %1 proti čtení je zapnutá (zámkový bit 2 naprogramován): čip se čte jako FF, %2. Zruší ji jen smazání (čip / Smazat), spolu s obsahem flash.</translation>
+    </message>
+    <message>
+        <source>The chip answers the signature %1 with lock bit 2 programmed: a chip locked in mode 3 or 4 may hide its signature. Only an erase (chip / Erase) clears the lock, together with the flash.</source>
+        <translation>Čip odpovídá signaturou %1 a má naprogramovaný zámkový bit 2: čip uzamčený v režimu 3 nebo 4 může svou signaturu skrývat. Zámek zruší jen smazání (čip / Smazat), spolu s obsahem flash.</translation>
+    </message>
+    <message>
+        <source>The target&apos;s signature reads %1: the target entered programming mode, so a chip is there, but its signature cannot be read. Check that it is an %2 seated right in its socket, that its crystal or clock runs, and that reset is held high while programming.</source>
+        <translation>Signatura cíle je %1: cíl vstoupil do programovacího režimu, takže čip tam je, ale jeho signaturu nelze přečíst. Zkontrolujte, že jde o %2 správně usazený v patici, že běží jeho krystal nebo hodiny a že je reset při programování držen v log. 1.</translation>
+    </message>
+    <message>
+        <source>The chip answers the signature %1 with lock bit 2 programmed: a chip locked in mode 3 or 4 may hide its signature, and only a chip erase clears the lock. Nothing was done to it.
+
+Erase the chip (its flash and lock bits) and go on with %2?</source>
+        <translation>Čip odpovídá signaturou %1 a má naprogramovaný zámkový bit 2: čip uzamčený v režimu 3 nebo 4 může svou signaturu skrývat a zámek zruší jen smazání čipu. Nic se s ním nestalo.
+
+Smazat čip (jeho flash i zámkové bity) a pokračovat: %2?</translation>
     </message>
 </context>
 <context>
