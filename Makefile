@@ -59,11 +59,13 @@ bench: build
 
 # The whole tree and every Linux test (the window's on the offscreen platform, the fuzz
 # corpora) under AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the test.
+# The `line` tests, which take real minutes at the line's speed and run no code the others
+# do not, run in the plain build only.
 asan: deps
 	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DISP89_SANITIZE=ON
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 600 -LE line
 
 # The worker and the threads under ThreadSanitizer, in a build folder of their own.
 tsan: deps
