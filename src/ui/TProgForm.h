@@ -73,6 +73,9 @@ class TProgForm : public QMainWindow {
   void WMProgress(const WindowMessage& message);
   // The worker is through with a request: its result is shown and the operation ends.
   void WMRequestDone(const WindowMessage& message);
+  // Stops the operation in progress at its next page, then closes; closes at once when none
+  // runs. Asks nothing: a signal asked for it.
+  void StopAndClose();
   void ParseCommandLine();
   int ClassifyOption(const std::string& argument) const;
 

@@ -142,6 +142,21 @@ QString TProgForm::WithPort(const QString& failure) const {
   return failure + "\n" + tr("(the link uses %1, chosen in the port menu)").arg(Q(chosen));
 }
 
+// A signal that ends programs (SIGTERM, Ctrl-C in the terminal that started the window): the
+// operation in progress stops at its next page, as when the user closes the window and
+// agrees, and the window closes once the worker is through, so the port gets back its
+// settings and the log says what the chip holds.
+void TProgForm::StopAndClose() {
+  if (!Busy()) {
+    close();
+    return;
+  }
+  if (stopRequested) return;
+  stopRequested = true;
+  device->RequestStop();
+  ShowNote(tr("Stopping %1...").arg(Label(running->request.operation)));
+}
+
 void TProgForm::closeEvent(QCloseEvent* event) {
   if (!Busy()) {
     StoreWindow();

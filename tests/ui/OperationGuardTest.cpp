@@ -125,4 +125,26 @@ TEST_F(OperationGuard, ClosingDuringAWriteAsksAndAStopEndsItWithinAPage) {
   }
 }
 
+// A signal that ends programs stops the write at its next page and closes the window without
+// asking, as a close the user agreed to.
+TEST_F(OperationGuard, ASignalStopsTheWriteAtAPageAndClosesWithoutAsking) {
+  Open();
+  Load("image.bin", Pattern(8));
+  std::shared_ptr<SimChip> chip = Chip();
+  chip->ClearEvents();
+  window->show();
+  clock.HoldAtSleep(6 + 3 * 512 + 101);  // in page 3
+  QTimer::singleShot(0, window.get(), [&] {
+    Button("btnProgram")->click();
+    ASSERT_TRUE(Until([&] { return clock.IsHeld(); }));
+    window->StopAndClose();
+    clock.Release();
+  });
+  QApplication::exec();
+  EXPECT_TRUE(dialogs.questions.empty());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(chip->WrittenBytes().size(), kStart + kErase + 4 * kPage);
+  EXPECT_EQ(Note().rfind("The write stopped after", 0), 0u) << Note();
+}
+
 }  // namespace
