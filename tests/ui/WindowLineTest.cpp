@@ -17,36 +17,10 @@
 
 #include "support/ChildProcess.h"
 #include "support/ScratchFolder.h"
+#include "ui/ScriptedDialogs.h"
 #include "ui/TProgForm.h"
-#include "ui/widgets/UserDialogs.h"
 
 namespace {
-
-// Answers every open and save box with `path`; keeps the message boxes, where the window
-// shows a failure.
-class PathDialogs : public UserDialogs {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ShowError(const std::string& text) override { messages.push_back(text); }
-  bool Ask(const std::string&) override { return false; }
-  bool Confirm(const std::string&, bool&) override { return false; }
-  bool OpenFile(const std::string&, const std::string&, std::string& chosen) override {
-    return Answer(chosen);
-  }
-  bool SaveFile(const std::string&, const std::string&, const std::string&,
-                std::string& chosen) override {
-    return Answer(chosen);
-  }
-
-  std::string path;
-  std::vector<std::string> messages;
-
- private:
-  bool Answer(std::string& chosen) const {
-    chosen = path;
-    return !path.empty();
-  }
-};
 
 std::vector<uint8_t> Pattern(uint32_t dataBytes) {
   std::vector<uint8_t> bytes(8192, 0xFF);
@@ -76,9 +50,8 @@ class WindowOnTheLine : public ::testing::Test {
 
   QAction* Item(const char* name) const { return window->findChild<QAction*>(name); }
   void Choose(const char* item, const std::string& path) {
-    dialogs.path = path;
+    dialogs.WillChoose(path);
     Item(item)->trigger();
-    dialogs.path.clear();
   }
 
   // Clicks the button and lets the window run until the operation is over: the seconds it
@@ -99,7 +72,7 @@ class WindowOnTheLine : public ::testing::Test {
   }
 
   ScratchFolder folder;
-  PathDialogs dialogs;
+  ScriptedDialogs dialogs;
   std::unique_ptr<ChildProcess> sim;
   std::unique_ptr<TProgForm> window;  // last: gone before the simulator and the dialogs
 };
