@@ -49,8 +49,10 @@ bool TProgForm::HasImage(Operation operation) {
   return false;
 }
 
-// Notes last until the next note, or until the operation's result replaces them.
-void TProgForm::ShowNote(const QString& text) { StatusBar->showMessage(text); }
+// Notes last until the next note, or until the operation's result replaces them; like the
+// result, a note is the bar's own text, so a menu's hint passing over it (an empty hint clears
+// a QStatusBar message) cannot leave the previous result showing during an operation.
+void TProgForm::ShowNote(const QString& text) { ShowResult(text); }
 
 // A result stays until the next operation's, also while a menu's hints pass over it.
 void TProgForm::ShowResult(const QString& text) {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 #include "ui/UiBench.h"
@@ -38,6 +39,9 @@ TEST_F(OperationGuard, DuringEachOperationTestIsRefusedAndNoControlStartsAnythin
 
     Button("Button1")->click();
     EXPECT_TRUE(Button("Button1")->isEnabled()) << control;
+    EXPECT_EQ(Note().rfind("Busy: ", 0), 0u) << control << ": " << Note();
+    QStatusTipEvent hintGone{QString()};  // a menu's item left
+    QApplication::sendEvent(window.get(), &hintGone);
     EXPECT_EQ(Note().rfind("Busy: ", 0), 0u) << control << ": " << Note();
     for (const char* name :
          {"btnProgram", "btnRead", "btnReadSig", "btnLockBits", "itemOpen", "itemSave",
