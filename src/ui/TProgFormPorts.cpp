@@ -93,8 +93,11 @@ std::vector<std::pair<std::string, std::string>> TProgForm::FtdiChipItems() {
   }
   for (const FtdiChipInfo& chip : chips) {
     if (!chip.family || !chip.family->Usable()) continue;
-    const std::string what = std::string("FTDI ") + chip.family->name +
-                             (chip.description.empty() ? "" : " " + chip.description);
+    // The product string mostly names the family already ("FT232R USB UART"); a board's
+    // own string is followed by the family.
+    const std::string family = chip.family->name;
+    std::string what = "FTDI " + (chip.description.empty() ? family : chip.description);
+    if (what.find(family) == std::string::npos) what += " (" + family + ")";
     for (int index = 0; index < chip.family->interfaces; ++index) {
       items.emplace_back(FtdiPorts::NameOf(chip, index), what);
     }
