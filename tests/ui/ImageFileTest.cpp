@@ -91,13 +91,11 @@ TEST_F(ImageFiles, WriteReloadsAFileThatChangedOnDiskUnlessTurnedOff) {
     Item("ItemAT89S52")->trigger();
     if (!reload) Item("itemReloadChanged")->trigger();
     const std::string path = Load("blink.bin", Pattern(1));
-    Button("btnProgram")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); }));
+    ASSERT_TRUE(Run("btnProgram"));
     WriteFile("blink.bin", Bytes(Pattern(2)));
     std::filesystem::last_write_time(
         path, std::filesystem::last_write_time(path) + std::chrono::seconds(2));
-    Button("btnProgram")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); }));
+    ASSERT_TRUE(Run("btnProgram"));
     EXPECT_EQ(Chip("sim:AT89S52")->Flash(), Bytes(Pattern(reload ? 2 : 1))) << reload;
     EXPECT_EQ(Note().rfind("blink.bin had changed on disk and was loaded again. Wrote", 0) == 0,
               reload)
