@@ -41,17 +41,17 @@ TEST_F(ChipMenu, AnotherChipOnThePortIsOfferedAsTheDeviceBeforeAnythingIsWritten
     Chip()->ClearEvents();
     dialogs.WillAnswer(agree);
     ASSERT_TRUE(Run("btnProgram")) << agree;
-    ASSERT_EQ(dialogs.questions.size(), 1u);
+    ASSERT_EQ(dialogs.questions.size(), 1u) << agree;
     EXPECT_EQ(dialogs.questions[0],
               "The chip answers the signature 1E 51 06: it is an AT89S51, not the AT89S52 chosen "
               "in the device menu. Nothing was done to it.\n\nSwitch the device to the AT89S51 "
               "and go on with the write?");
     EXPECT_EQ(Item("ItemAT89S51")->isChecked(), agree);
-    EXPECT_EQ(Chip()->Flash()[0], agree ? 0x0F : 0xFF);
+    EXPECT_EQ(Chip()->Flash()[0], agree ? 0x0F : 0xFF) << agree;
     EXPECT_EQ(Note(), agree ? "Wrote small.bin to the AT89S51: 4 pages written, 4 pages verified "
                               "in 5.8 s"
                             : "The write was not started: the chip is an AT89S51, not the AT89S52");
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.empty()) << agree;
   }
 }
 
@@ -76,7 +76,7 @@ TEST_F(ChipMenu, AReadProtectedChipIsNeitherReadNorCheckedAgainstFF) {
     ASSERT_TRUE(Run(control)) << control;
     ASSERT_EQ(dialogs.messages.size(), 1u) << control;
     EXPECT_EQ(dialogs.messages[0], box);
-    EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
+    EXPECT_TRUE(Box("CheckBox2")->isChecked()) << control << ": the lock bits read are shown";
   }
   EXPECT_FALSE(Item("itemSave")->isEnabled());
 }
@@ -92,7 +92,7 @@ TEST_F(ChipMenu, AChipThatMayHideItsSignatureIsErasedOnlyWhenTheUserAgrees) {
     dialogs.WillConfirm(true);  // Erase asks first
     dialogs.WillAnswer(agree);
     ASSERT_TRUE(Run("itemErase")) << agree;
-    ASSERT_EQ(dialogs.questions.size(), 1u);
+    ASSERT_EQ(dialogs.questions.size(), 1u) << agree;
     EXPECT_EQ(dialogs.questions[0],
               "The chip answers the signature FF FF FF with lock bit 2 programmed: a chip locked "
               "in mode 3 or 4 may hide its signature, and only a chip erase clears the lock. "

@@ -62,7 +62,7 @@ TEST_F(HonestState, AnImageThatCannotFitTheChipIsRefusedBeforeTheChipIsChanged) 
           "The write failed:\nThe image cannot be written to the AT89S51: big.bin has data at "
           "1000, beyond the AT89S51's 4 KB of flash, where the chip would write it over 0000.");
     }
-    EXPECT_EQ(dialogs.messages, box);
+    EXPECT_EQ(dialogs.messages, box) << c.device << c.upper;
   }
 }
 

@@ -131,7 +131,8 @@ TEST_F(OperationGuard, ACloseAsksASignalDoesNotAndAStopEndsTheWriteWithinAPage) 
     ASSERT_EQ(dialogs.questions.size(), c.how == kSignal ? 0u : 1u) << c.note;
     if (c.how != kSignal) {
       EXPECT_NE(dialogs.questions[0].find("A stopped write leaves the chip partly written"),
-                std::string::npos);
+                std::string::npos)
+          << c.note;
     }
     EXPECT_FALSE(window->isVisible()) << c.note;
     const size_t written = kStart + kErase + c.pagesWritten * kPage;

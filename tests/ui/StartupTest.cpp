@@ -57,8 +57,8 @@ TEST_F(Startup, EveryControlStartsWithItsCaptionStateAndPlace) {
        {std::pair{"Edit1", Design(88, 16, 57, 21)}, std::pair{"Edit2", Design(88, 48, 57, 21)},
         std::pair{"Edit3", Design(88, 76, 57, 21)}}) {
     auto* edit = Find<QLineEdit>(name);
-    EXPECT_EQ(edit->text().toStdString(), "-");
-    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_EQ(edit->text().toStdString(), "-") << name;
+    EXPECT_FALSE(edit->isEnabled()) << name;
     EXPECT_EQ(edit->geometry(), place) << name;
   }
   EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title().toStdString(), "Signature");
@@ -120,7 +120,7 @@ TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
     QAction* item = port->actions()[n - 1];
     EXPECT_EQ(item->text().toStdString(), "COM &" + std::to_string(n));
     EXPECT_EQ(item->data().toInt(), n);
-    EXPECT_EQ(item->isChecked(), n == 1);
+    EXPECT_EQ(item->isChecked(), n == 1) << n;
   }
   EXPECT_EQ(port->actions()[0]->statusTip().toStdString(), "simulated AT89S51 (sim:AT89S51)");
   EXPECT_EQ(port->actions()[1]->statusTip().toStdString(), "simulated AT89S52 (sim:AT89S52)");
