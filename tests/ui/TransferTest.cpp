@@ -34,16 +34,20 @@ class Transfers : public UiBench {
 
 // Read, Write and Test each hold the request controls (Test and the lock-bit mode stay live)
 // until the worker is through, move the gauge page by page, leave the bytes that crossed the
-// line in a trace file, and enable Save, which writes the image read or written.
+// line in a trace file, and enable Save, which writes the image read or written, even after
+// the device was switched.
 TEST_F(Transfers, EachTransferHoldsTheControlsFillsTheGaugeAndCanBeSaved) {
   struct Case {
     const char* control;
     uint8_t seed;  // of the chip's flash, or of the image file a write loads
     const char* trace;
+    bool switchDevice;  // before Save
   };
-  for (const Case& c :
-       {Case{"btnRead", 7, "readed_memory.bin"}, Case{"btnProgram", 2, "writed_memory.bin"},
-        Case{"Button1", 4, "readed_memory.bin"}}) {
+  for (const Case& c : {Case{"btnRead", 7, "readed_memory.bin", false},
+                        Case{"btnRead", 9, "readed_memory.bin", true},
+                        Case{"btnProgram", 2, "writed_memory.bin", false},
+                        Case{"Button1", 4, "readed_memory.bin", false}}) {
+    const std::string row = c.control + std::string(c.switchDevice ? ", a switch, Save" : "");
     Open();
     if (std::string(c.control) == "btnProgram") {
       const std::string path = Load("image.bin", Pattern(c.seed));
@@ -55,23 +59,26 @@ TEST_F(Transfers, EachTransferHoldsTheControlsFillsTheGaugeAndCanBeSaved) {
     enabledAtProgress.clear();
     Watch();
     Press(c.control);
-    EXPECT_EQ(RequestControlsEnabled(), All(false)) << c.control;
-    EXPECT_TRUE(Button("Button1")->isEnabled()) << c.control;
-    EXPECT_TRUE(Box("cbRwLockBits")->isEnabled()) << c.control;
-    ASSERT_TRUE(Until([&] { return SaveReady(); })) << c.control;
+    EXPECT_EQ(RequestControlsEnabled(), All(false)) << row;
+    EXPECT_TRUE(Button("Button1")->isEnabled()) << row;
+    EXPECT_TRUE(Box("cbRwLockBits")->isEnabled()) << row;
+    ASSERT_TRUE(Until([&] { return SaveReady(); })) << row;
     // From 0 to 0 the gauge emits nothing.
-    EXPECT_EQ(gaugeValues, TransferGauge()) << c.control;
+    EXPECT_EQ(gaugeValues, TransferGauge()) << row;
     // Disabled through every page and the worker's last progress: they come back only when
     // the worker is through with the request.
-    EXPECT_EQ(enabledAtProgress, std::vector<bool>(gaugeValues.size(), false)) << c.control;
-    EXPECT_EQ(RequestControlsEnabled(), All(true)) << c.control;
-    EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 100) << c.control;
-    EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(c.seed))) << c.control;
-    EXPECT_EQ(ScratchFolder::Read(c.trace), Flash4K(Pattern(c.seed))) << c.control;
+    EXPECT_EQ(enabledAtProgress, std::vector<bool>(gaugeValues.size(), false)) << row;
+    EXPECT_EQ(RequestControlsEnabled(), All(true)) << row;
+    EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 100) << row;
+    EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(c.seed))) << row;
+    EXPECT_EQ(ScratchFolder::Read(c.trace), Flash4K(Pattern(c.seed))) << row;
 
-    EXPECT_EQ(ScratchFolder::Read(SaveAs("saved.bin")), Bytes(Pattern(c.seed))) << c.control;
-    EXPECT_EQ(dialogs.saved.back().defaultExtension, "bin") << c.control;
-    EXPECT_TRUE(dialogs.messages.empty()) << c.control;
+    if (c.switchDevice) Item("ItemAT89S52")->trigger();
+    EXPECT_EQ(Item("ItemAT89S52")->isChecked(), c.switchDevice) << row;
+    EXPECT_EQ(Item("ItemAT89S51")->isChecked(), !c.switchDevice) << row;
+    EXPECT_EQ(ScratchFolder::Read(SaveAs("saved.bin")), Bytes(Pattern(c.seed))) << row;
+    EXPECT_EQ(dialogs.saved.back().defaultExtension, "bin") << row;
+    EXPECT_TRUE(dialogs.messages.empty()) << row;
   }
 }
 
@@ -136,17 +143,6 @@ TEST_F(Transfers, AFailedRequestIsShownAndTheWindowRecovers) {
   Button("btnReadSig")->click();
   ASSERT_TRUE(Until([&] { return Text("Edit1") == "1E"; }));
   EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
-TEST_F(Transfers, SaveAfterADeviceSwitchStillWritesTheImageThatWasRead) {
-  Open();
-  Chip()->SetFlash(Bytes(Pattern(9)));
-  Button("btnRead")->click();
-  ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  Item("ItemAT89S52")->trigger();
-  EXPECT_TRUE(Item("ItemAT89S52")->isChecked());
-  EXPECT_FALSE(Item("ItemAT89S51")->isChecked());
-  EXPECT_EQ(ScratchFolder::Read(SaveAs("after-switch.bin")), Bytes(Pattern(9)));
 }
 
 TEST_F(Transfers, ChoosingTheSelectedDeviceOrPortAgainKeepsItsMark) {
