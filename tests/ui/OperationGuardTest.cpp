@@ -122,7 +122,7 @@ TEST_F(OperationGuard, ACloseAsksASignalDoesNotAndAStopEndsTheWriteWithinAPage) 
       clock.Release();
       if (c.how == kCloseNo) {
         ASSERT_TRUE(Until([&] { return Idle(); }));
-        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->isVisible()) << c.note;
         window->close();
       }
     });
