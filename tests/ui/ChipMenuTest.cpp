@@ -22,8 +22,7 @@ TEST_F(ChipMenu, VerifyAndBlankCheckNameTheFirstDifferenceAndTheCount) {
                    "The blank check failed: 2 of 4096 bytes differ; the first at 0123: chip "
                    "00, erased FF",
                    "The blank check failed after 1.8 s: 2 bytes differ"}}) {
-    Item(item)->trigger();
-    ASSERT_TRUE(Until([&] { return Idle(); }));
+    ASSERT_TRUE(Run(item));
     EXPECT_EQ(dialogs.messages.back(), box);
     EXPECT_EQ(Note(), note);
   }
@@ -41,20 +40,18 @@ TEST_F(ChipMenu, AnotherChipOnThePortIsOfferedAsTheDeviceBeforeAnythingIsWritten
     Load("small.bin", image);
     Chip()->ClearEvents();
     dialogs.WillAnswer(agree);
-    Button("btnProgram")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); })) << agree;
-    ASSERT_EQ(dialogs.questions.size(), 1u);
+    ASSERT_TRUE(Run("btnProgram")) << agree;
+    ASSERT_EQ(dialogs.questions.size(), 1u) << agree;
     EXPECT_EQ(dialogs.questions[0],
               "The chip answers the signature 1E 51 06: it is an AT89S51, not the AT89S52 chosen "
               "in the device menu. Nothing was done to it.\n\nSwitch the device to the AT89S51 "
               "and go on with the write?");
     EXPECT_EQ(Item("ItemAT89S51")->isChecked(), agree);
-    EXPECT_EQ(Chip()->Flash()[0], agree ? 0x0F : 0xFF);
+    EXPECT_EQ(Chip()->Flash()[0], agree ? 0x0F : 0xFF) << agree;
     EXPECT_EQ(Note(), agree ? "Wrote small.bin to the AT89S51: 4 pages written, 4 pages verified "
                               "in 5.8 s"
                             : "The write was not started: the chip is an AT89S51, not the AT89S52");
-    EXPECT_TRUE(dialogs.messages.empty());
-    dialogs = ScriptedDialogs();
+    EXPECT_TRUE(dialogs.messages.empty()) << agree;
   }
 }
 
@@ -76,12 +73,10 @@ TEST_F(ChipMenu, AReadProtectedChipIsNeitherReadNorCheckedAgainstFF) {
     Open();
     Load("image.bin", Buffer(8192));  // erased, as the protected chip reads back
     Chip()->SetLockBits(SimChip::kLB1 | SimChip::kLB2);
-    Press(control);
-    ASSERT_TRUE(Until([&] { return Idle(); })) << control;
+    ASSERT_TRUE(Run(control)) << control;
     ASSERT_EQ(dialogs.messages.size(), 1u) << control;
     EXPECT_EQ(dialogs.messages[0], box);
-    EXPECT_TRUE(Box("CheckBox2")->isChecked()) << "the lock bits read are shown";
-    dialogs = ScriptedDialogs();
+    EXPECT_TRUE(Box("CheckBox2")->isChecked()) << control << ": the lock bits read are shown";
   }
   EXPECT_FALSE(Item("itemSave")->isEnabled());
 }
@@ -96,9 +91,8 @@ TEST_F(ChipMenu, AChipThatMayHideItsSignatureIsErasedOnlyWhenTheUserAgrees) {
     Chip()->SetSignatureHiddenWhenLocked(true);
     dialogs.WillConfirm(true);  // Erase asks first
     dialogs.WillAnswer(agree);
-    Item("itemErase")->trigger();
-    ASSERT_TRUE(Until([&] { return Idle(); })) << agree;
-    ASSERT_EQ(dialogs.questions.size(), 1u);
+    ASSERT_TRUE(Run("itemErase")) << agree;
+    ASSERT_EQ(dialogs.questions.size(), 1u) << agree;
     EXPECT_EQ(dialogs.questions[0],
               "The chip answers the signature FF FF FF with lock bit 2 programmed: a chip locked "
               "in mode 3 or 4 may hide its signature, and only a chip erase clears the lock. "
@@ -114,7 +108,6 @@ TEST_F(ChipMenu, AChipThatMayHideItsSignatureIsErasedOnlyWhenTheUserAgrees) {
               0u)
         << Note();
     EXPECT_TRUE(dialogs.messages.empty()) << agree;
-    dialogs = ScriptedDialogs();
   }
 }
 
@@ -132,15 +125,13 @@ TEST_F(ChipMenu, EraseAsksFirstUntilTheUserSaysNotTo) {
   EXPECT_TRUE(Item("itemConfirmErase")->isChecked());
 
   dialogs.WillConfirm(true, true);
-  Item("itemErase")->trigger();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("itemErase"));
   EXPECT_EQ(Chip()->Flash(), std::vector<uint8_t>(8192, 0xFF));
   EXPECT_FALSE(Item("itemConfirmErase")->isChecked());
 
   Reopen();
   Chip()->SetFlash(Bytes(Pattern(1)));
-  Item("itemErase")->trigger();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("itemErase"));
   EXPECT_EQ(Chip()->Flash(), std::vector<uint8_t>(8192, 0xFF));
   EXPECT_EQ(dialogs.confirmations.size(), 2u);
   EXPECT_TRUE(dialogs.errors.empty());

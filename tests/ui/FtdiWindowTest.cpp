@@ -20,17 +20,14 @@ TEST_F(FtdiWindow, WriteThenReadOnTheSimulatedFtdiChip) {
   const Buffer image = Pattern(21);
   Load("image.bin", image);
   Item("itemVerifyAfterWrite")->trigger();
-  Button("btnProgram")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnProgram"));
   EXPECT_EQ(FtdiChip()->Target()->Chip()->Flash(), Bytes(image));
   EXPECT_NE(Note().find("32 pages"), std::string::npos) << Note();
 
   FtdiChip()->Target()->Chip()->SetFlash(Bytes(Pattern(22)));
   Button("btnRead")->click();
   ASSERT_TRUE(Until([&] { return Idle() && Item("itemSave")->isEnabled(); }));
-  const std::string saved = (folder.Path() / "read.bin").string();
-  dialogs.WillChoose(saved);
-  Item("itemSave")->trigger();
+  const std::string saved = SaveAs("read.bin");
   EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(22)));
   EXPECT_TRUE(FtdiChip()->Target()->Faults().empty());
   EXPECT_EQ(FtdiChip()->CurrentMode(), FtdiDevice::Mode::Serial);

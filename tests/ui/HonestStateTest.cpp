@@ -9,11 +9,6 @@ namespace {
 class HonestState : public UiBench {
  protected:
   int Gauge() const { return Find<TCGauge>("CGauge1")->Progress(); }
-  void Open(const std::string& path) {
-    dialogs.WillChoose(path);
-    Item("itemOpen")->trigger();
-  }
-  using UiBench::Open;
 };
 
 // Each load starts from an erased image, so a write sends exactly the file last chosen; an
@@ -24,15 +19,14 @@ TEST_F(HonestState, EveryLoadIsExactlyTheFileAndAnEmptyOneChangesNothing) {
   Item("ItemAT89S52")->trigger();
   Load("long.bin", Pattern(1));
   std::string path = WriteFile("short.bin", std::vector<uint8_t>(100, 0x55));
-  Open(path);
-  Button("btnProgram")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  OpenFile(path);
+  ASSERT_TRUE(Run("btnProgram"));
   std::vector<uint8_t> expected(8192, 0xFF);
   std::fill_n(expected.begin(), 100, 0x55);
   EXPECT_EQ(Chip("sim:AT89S52")->Flash(), expected);
 
   const std::string said = Note();
-  Open(WriteFile("empty.bin", {}));
+  OpenFile(WriteFile("empty.bin", {}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].find("empty.bin is empty"), std::string::npos);
   EXPECT_EQ(Bytes(*window->Image()), expected);
@@ -57,8 +51,7 @@ TEST_F(HonestState, AnImageThatCannotFitTheChipIsRefusedBeforeTheChipIsChanged) 
     Buffer image = Pattern(3);  // 13 x 4096 is a multiple of 256: the halves are equal
     if (c.upper >= 0) std::fill_n(image.Data() + 4096, 4096, c.upper);
     Load("big.bin", image);
-    Button("btnProgram")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); }));
+    ASSERT_TRUE(Run("btnProgram"));
     EXPECT_EQ(
         Chip(large ? "sim:AT89S52" : "sim:AT89S51")->Flash() == std::vector<uint8_t>(8192, 0xFF),
         c.refused)
@@ -69,16 +62,14 @@ TEST_F(HonestState, AnImageThatCannotFitTheChipIsRefusedBeforeTheChipIsChanged) 
           "The write failed:\nThe image cannot be written to the AT89S51: big.bin has data at "
           "1000, beyond the AT89S51's 4 KB of flash, where the chip would write it over 0000.");
     }
-    EXPECT_EQ(dialogs.messages, box);
-    dialogs = ScriptedDialogs();
+    EXPECT_EQ(dialogs.messages, box) << c.device << c.upper;
   }
 }
 
 // A failure leaves the gauge where it stopped and no stale signature bytes.
 TEST_F(HonestState, AFailureLeavesTheGaugeWhereItStoppedAndNoStaleSignature) {
   Open();
-  Button("btnReadSig")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnReadSig"));
   EXPECT_EQ(Text("Edit2"), "51");
   // Answers the enable, the signature, the lock bits and 11 of 16 pages, then nothing.
   Chip()->SetSilenceAfter(3000);
@@ -88,8 +79,7 @@ TEST_F(HonestState, AFailureLeavesTheGaugeWhereItStoppedAndNoStaleSignature) {
   EXPECT_EQ(Gauge(), 11 * 100 / 16);
   EXPECT_EQ(Note().rfind("The read failed after", 0), 0u) << Note();
   EXPECT_FALSE(Item("itemSave")->isEnabled());
-  Button("btnReadSig")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnReadSig"));
   EXPECT_EQ(Gauge(), 0);
   for (const char* edit : {"Edit1", "Edit2", "Edit3"}) EXPECT_EQ(Text(edit), "-") << edit;
   EXPECT_EQ(dialogs.messages.size(), 2u);
@@ -111,17 +101,14 @@ TEST_F(HonestState, EveryOperationEndsWithASummaryThatStaysInTheStatusText) {
            std::pair{"itemBlankCheck", "Blank check passed: 4096 bytes erased in 1.8 s"},
        }) {
     dialogs.WillConfirm(true);  // Erase asks first
-    Press(control);
-    ASSERT_TRUE(Until([&] { return Idle(); })) << control;
+    ASSERT_TRUE(Run(control)) << control;
     EXPECT_EQ(Note(), summary);
     Item("COM2")->showStatusText(window.get());
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(window.get(), &leave);
     EXPECT_EQ(Note(), summary);
   }
-  std::string saved = (folder.Path() / "saved.bin").string();
-  dialogs.WillChoose(saved);
-  Item("itemSave")->trigger();
+  std::string saved = SaveAs("saved.bin");
   EXPECT_EQ(Note(), "Saved 8192 bytes to " + saved);
   EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -58,8 +58,7 @@ TEST_F(KeptSettings, TheNextRunStartsAsThisOneWasLeft) {
   Open();
   Item("COM2")->trigger();
   Reopen();
-  Button("btnReadSig")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnReadSig"));
   EXPECT_EQ(Text("Edit2"), "52");
 }
 

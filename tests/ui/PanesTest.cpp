@@ -24,8 +24,7 @@ TEST_F(Panes, AFailedVerifyShowsTheChipBesideTheFileAtTheFirstDifference) {
   flash[0x0ABC] = 0x41;
   flash[0x0F00] = 0x00;
   Chip()->SetFlash(flash);
-  Item("itemVerify")->trigger();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("itemVerify"));
   EXPECT_FALSE(Find<QDockWidget>("hexDock")->isHidden());
   EXPECT_TRUE(Hex()->Comparing());
   EXPECT_EQ(Hex()->CurrentAddress(), 0x0ABCu);
@@ -42,11 +41,9 @@ TEST_F(Panes, AFailedVerifyShowsTheChipBesideTheFileAtTheFirstDifference) {
 TEST_F(Panes, TheLogKeepsEveryOperation) {
   Open();
   const std::string path = Load("image.bin", Pattern(2));
-  Button("btnProgram")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnProgram"));
   Item("COM3")->trigger();
-  Button("btnReadSig")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnReadSig"));
   auto* log = Find<OperationLog>("operationLog");
   ASSERT_EQ(log->rowCount(), 3);
   // The time of day each began, then the rest.

@@ -18,60 +18,60 @@ PortOpenFailure Failure(Cause cause, const std::string& name, const std::string&
 }
 
 TEST(PortFailureText, EachCauseIsExplainedWithWhatToDoInTheWindow) {
-  PortOpenFailure fromVariable =
-      Failure(Cause::NoDevice, "COM5", "/dev/ttyUSB9", "No such file or directory");
-  fromVariable.via = "from ISP89_COM5";
-  PortOpenFailure dialout = Failure(Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied");
-  dialout.group = "dialout";
-  PortOpenFailure meantAsPath = Failure(Cause::NoUsbMatch, "ttyUSB0", "",
-                                        "no serial port has the USB serial number 'ttyUSB0'");
-  meantAsPath.listedPath = "/dev/ttyUSB0";
-  PortOpenFailure plugdev = Failure(Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied");
-  plugdev.group = "plugdev";
   struct Case {
-    PortOpenFailure failure;
+    Cause cause;
+    const char *name, *device, *reason;
+    const char *via, *group, *listedPath;  // where the failure knows them
     std::string text;
   } cases[] = {
-      {Failure(Cause::NoDevice, "COM3", "/dev/ttyS2", "No such file or directory"),
+      {Cause::NoDevice, "COM3", "/dev/ttyS2", "No such file or directory", "", "", "",
        "Serial port COM3 cannot be opened\n/dev/ttyS2: No such file or directory. Connect the "
        "adapter, or choose another port in the port menu."},
-      {fromVariable,
+      {Cause::NoDevice, "COM5", "/dev/ttyUSB9", "No such file or directory", "from ISP89_COM5", "",
+       "",
        "Serial port COM5 cannot be opened\n/dev/ttyUSB9 (from ISP89_COM5): No such file or "
        "directory. Connect the adapter, or choose another port in the port menu."},
-      {dialout,
+      {Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied", "", "dialout", "",
        "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. The device belongs to "
        "the group dialout, and your user is not in it: add it (sudo usermod -aG dialout $USER), "
        "then log in again."},
-      {Failure(Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied"),
+      {Cause::Permission, "COM1", "/dev/ttyS0", "Permission denied", "", "", "",
        "Serial port COM1 cannot be opened\n/dev/ttyS0: Permission denied. Your user may not open "
        "this device: choose another port in the port menu."},
-      {plugdev,
+      {Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied", "", "plugdev", "",
        "Serial port ftdi cannot be opened\nftdi:A50285BI: Access denied. USB access to the FTDI "
        "chip was refused: the udev rule /usr/lib/udev/rules.d/60-isp89-ftdi.rules (the isp89 "
        "package installs it) gives FTDI chips to the group plugdev and the user at the seat; "
        "install it, add your user to the group (sudo usermod -aG plugdev $USER), log in again "
        "and plug the chip in again."},
-      {Failure(Cause::InUse, "COM2", "COM2", "Access is denied (error 5)"),
+      {Cause::InUse, "COM2", "COM2", "Access is denied (error 5)", "", "", "",
        "Serial port COM2 cannot be opened\nCOM2: Access is denied (error 5). The port is in use "
        "by another program: close it and try again."},
-      {Failure(Cause::NotSerial, "COM2", "/tmp/x", "Inappropriate ioctl for device"),
+      {Cause::NotSerial, "COM2", "/tmp/x", "Inappropriate ioctl for device", "", "", "",
        "Serial port COM2 cannot be opened\n/tmp/x: Inappropriate ioctl for device. This is not a "
        "serial port: choose another port in the port menu."},
-      {meantAsPath,
+      {Cause::NoUsbMatch, "ttyUSB0", "", "no serial port has the USB serial number 'ttyUSB0'", "",
+       "", "/dev/ttyUSB0",
        "Serial port ttyUSB0 cannot be opened\nNo serial port has the USB serial number "
        "'ttyUSB0'. Choose /dev/ttyUSB0 in the port menu."},
-      {Failure(Cause::SeveralUsbMatch, "usb:0403:6001", "",
-               "2 serial ports have usb:0403:6001: /dev/ttyUSB0, /dev/ttyUSB1"),
+      {Cause::SeveralUsbMatch, "usb:0403:6001", "",
+       "2 serial ports have usb:0403:6001: /dev/ttyUSB0, /dev/ttyUSB1", "", "", "",
        "Serial port usb:0403:6001 cannot be opened\n2 serial ports have usb:0403:6001: "
        "/dev/ttyUSB0, /dev/ttyUSB1. Choose the adapter by its device in the port menu."},
-      {Failure(Cause::SettingsRefused, "COM4", "/dev/ttyUSB0",
-               "the driver refused the line settings (4800 baud)"),
+      {Cause::SettingsRefused, "COM4", "/dev/ttyUSB0",
+       "the driver refused the line settings (4800 baud)", "", "", "",
        "Serial port COM4 cannot be opened\n/dev/ttyUSB0: the driver refused the line settings "
        "(4800 baud). Choose another port in the port menu."},
-      {Failure(Cause::Other, "COM4", "", "the port list is not available"),
+      {Cause::Other, "COM4", "", "the port list is not available", "", "", "",
        "Serial port COM4 cannot be opened\nCOM4: the port list is not available."},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.text, PortFailureText(c.failure));
+  for (const Case& c : cases) {
+    PortOpenFailure failure = Failure(c.cause, c.name, c.device, c.reason);
+    failure.via = c.via;
+    failure.group = c.group;
+    failure.listedPath = c.listedPath;
+    EXPECT_EQ(c.text, PortFailureText(failure)) << c.name << " " << c.reason;
+  }
 }
 
 // A window user has no shell at hand: whatever the cause, the remedy is never the command

@@ -23,10 +23,6 @@ class PortMenu : public UiBench {
     }
     ADD_FAILURE() << caption;
   }
-  void ReadSignature() {
-    Button("btnReadSig")->click();
-    ASSERT_TRUE(Until([&] { return Idle(); }));
-  }
 };
 
 SystemPort Port(const char* name, const char* manufacturer, const char* product,
@@ -61,12 +57,12 @@ TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
             (std::vector<std::string>{"sim:AT89S52 - isp89 simulated", "/nonexistent/ttyUSB9"}));
   Choose("sim:AT89S52 - isp89 simulated");
   EXPECT_FALSE(Item("COM1")->isChecked());
-  ReadSignature();
+  ASSERT_TRUE(Run("btnReadSig"));
   EXPECT_EQ(Text("Edit2"), "52");
   EXPECT_TRUE(Chip("sim:AT89S51")->Events().empty());
 
   Choose("/nonexistent/ttyUSB9");
-  ReadSignature();
+  ASSERT_TRUE(Run("btnReadSig"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].find("Serial port /nonexistent/ttyUSB9 cannot be opened"),
             std::string::npos)
@@ -77,7 +73,7 @@ TEST_F(PortMenu, TheSystemsPortsAreListedAtEachOpeningAndAChosenOneIsOpened) {
   EXPECT_EQ(PortsAsked(), 3);  // at construction and at each opening
   Item("COM1")->trigger();
   EXPECT_EQ(SystemItems(), std::vector<std::string>{"no serial port found"});
-  ReadSignature();
+  ASSERT_TRUE(Run("btnReadSig"));
   EXPECT_EQ(Text("Edit2"), "51");
 }
 
@@ -97,8 +93,7 @@ TEST_F(PortMenu, AltKeysOpenTheMenusAndCtrlOAndCtrlSOpenAndSave) {
   dialogs.WillChoose(WriteFile("keyed.bin", {7, 8, 9}));
   QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
   ASSERT_NE(window->Image(), nullptr);
-  Button("btnRead")->click();
-  ASSERT_TRUE(Until([&] { return Idle(); }));
+  ASSERT_TRUE(Run("btnRead"));
   std::string saved = (folder.Path() / "keyed-save.bin").string();
   dialogs.WillChoose(saved);
   QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);

@@ -57,8 +57,8 @@ TEST_F(Startup, EveryControlStartsWithItsCaptionStateAndPlace) {
        {std::pair{"Edit1", Design(88, 16, 57, 21)}, std::pair{"Edit2", Design(88, 48, 57, 21)},
         std::pair{"Edit3", Design(88, 76, 57, 21)}}) {
     auto* edit = Find<QLineEdit>(name);
-    EXPECT_EQ(edit->text().toStdString(), "-");
-    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_EQ(edit->text().toStdString(), "-") << name;
+    EXPECT_FALSE(edit->isEnabled()) << name;
     EXPECT_EQ(edit->geometry(), place) << name;
   }
   EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title().toStdString(), "Signature");
@@ -75,17 +75,13 @@ TEST_F(Startup, EveryControlStartsWithItsCaptionStateAndPlace) {
   EXPECT_EQ(gauge->maximum(), 100);
   EXPECT_EQ(gauge->geometry(), Design(8, 376, 665, 33));
   EXPECT_EQ(StatusText(), "");
-}
-
-TEST_F(Startup, TheClientAreaKeepsTheDesignSizeBelowTheMenuBar) {
-  Open();
+  // The client area keeps the design's size below the menu bar.
   double s = window->LayoutScale();
   int menu = window->menuBar()->sizeHint().height();
   EXPECT_EQ(window->size(),
             QSize(DesignLayout::Scaled(682, s), menu + DesignLayout::Scaled(430, s)));
   EXPECT_EQ(window->pos(), QPoint(234, 147));
-  auto* bar = Find<TStatusBar>("StatusBar");
-  EXPECT_EQ(bar->height(), DesignLayout::Scaled(19, s));
+  EXPECT_EQ(Find<TStatusBar>("StatusBar")->height(), DesignLayout::Scaled(19, s));
 }
 
 TEST_F(Startup, WithASmallFontThePositionsAreExactlyTheDesigns) {
@@ -124,7 +120,7 @@ TEST_F(Startup, MenusCarryTheirCaptionsTagsAndCheckMarks) {
     QAction* item = port->actions()[n - 1];
     EXPECT_EQ(item->text().toStdString(), "COM &" + std::to_string(n));
     EXPECT_EQ(item->data().toInt(), n);
-    EXPECT_EQ(item->isChecked(), n == 1);
+    EXPECT_EQ(item->isChecked(), n == 1) << n;
   }
   EXPECT_EQ(port->actions()[0]->statusTip().toStdString(), "simulated AT89S51 (sim:AT89S51)");
   EXPECT_EQ(port->actions()[1]->statusTip().toStdString(), "simulated AT89S52 (sim:AT89S52)");
@@ -144,88 +140,79 @@ TEST_F(Startup, APortsStatusTipShowsOverTheStatusTextOnlyWhileItLasts) {
   EXPECT_EQ(bar->SimpleText(), path);
 }
 
-TEST_F(Startup, NoArgumentsSelectTheAT89S51AndLoadNothing) {
-  Open({"isp89"});
-  EXPECT_TRUE(IsAT89S51());
-  EXPECT_EQ(window->Image(), nullptr);
-  EXPECT_EQ(window->DevicesCreated(), 1);
-  EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(Startup, UprocTypeAT89S52SelectsItButOnlyInItsExactCase) {
-  Open({"isp89", "-uproctype", "AT89S52"});
-  EXPECT_TRUE(IsAT89S52());
-  EXPECT_TRUE(Item("ItemAT89S52")->isChecked());
-  EXPECT_FALSE(Item("ItemAT89S51")->isChecked());
-
-  Open({"isp89", "-uproctype", "at89s52"});
-  EXPECT_TRUE(IsAT89S51());
-  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
-  EXPECT_EQ(window->DevicesCreated(), 1);
-}
-
-TEST_F(Startup, BinfileAsTheLastArgumentLoadsAndReportsNothing) {
-  Open({"isp89", "-binfile"});
-  EXPECT_EQ(window->Image(), nullptr);
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(StatusText(), "");
-}
-
-TEST_F(Startup, AnOptionsValueIsTakenWhateverItLooksLike) {
-  Open({"isp89", "-binfile", "-uproctype", "AT89S52"});
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].find("-uproctype"), std::string::npos) << dialogs.messages[0];
-  EXPECT_TRUE(IsAT89S51());
-  EXPECT_EQ(window->Image(), nullptr);
-  EXPECT_EQ(StatusText(), "");
-
-  std::string path = WriteFile("a.bin", {1, 2, 3});
-  Open({"isp89", "-uproctype", "-binfile", path});
-  EXPECT_EQ(window->Image(), nullptr);
-  EXPECT_TRUE(IsAT89S51());
-  EXPECT_EQ(window->DevicesCreated(), 1);
-}
-
-TEST_F(Startup, TheLastDeviceNamedWinsAfterTwoReplacements) {
-  Open({"isp89", "-uproctype", "AT89S52", "-uproctype", "AT89S51"});
-  EXPECT_TRUE(IsAT89S51());
-  EXPECT_TRUE(Item("ItemAT89S51")->isChecked());
-  EXPECT_FALSE(Item("ItemAT89S52")->isChecked());
-  EXPECT_EQ(window->DevicesCreated(), 3);
-}
-
-TEST_F(Startup, AnUnknownArgumentIsSkippedAndTheNextOptionActs) {
-  std::string path = WriteFile("a.bin", {1, 2, 3});
-  Open({"isp89", "-x", "-binfile", path});
-  ASSERT_NE(window->Image(), nullptr);
-  EXPECT_EQ((*window->Image())[2], 3);
-  EXPECT_EQ((*window->Image())[3], 0xFF);  // the file ends here
-  EXPECT_EQ(StatusText(), path);
-}
-
-// Each load starts from an erased image, so a shorter file leaves nothing of a longer one.
-TEST_F(Startup, RepeatedBinfilesEachMakeTheWholeImageAndTheStatusShowsTheLast) {
-  std::string first = WriteFile("first.bin", std::vector<uint8_t>(10, 0xAA));
-  std::string second = WriteFile("second.bin", std::vector<uint8_t>(4, 0x55));
-  Open({"isp89", "-binfile", first, "-uproctype", "AT89S52", "-binfile", second});
-  ASSERT_NE(window->Image(), nullptr);
-  EXPECT_EQ(window->Image()->Size(), 8192u);
-  EXPECT_EQ((*window->Image())[3], 0x55);
-  EXPECT_EQ((*window->Image())[4], 0xFF);  // beyond the shorter file: erased
-  EXPECT_EQ((*window->Image())[10], 0xFF);
-  EXPECT_EQ(StatusText(), second);
-  EXPECT_TRUE(IsAT89S52());
-}
-
-TEST_F(Startup, AHexFileIsReadAsIntelHexByItsExtension) {
-  std::string hex = ":0400100001020304E2\n:00000001FF\n";
-  std::string path = WriteFile("code.hex", std::vector<uint8_t>(hex.begin(), hex.end()));
-  Open({"isp89", "-binfile", path});
-  ASSERT_NE(window->Image(), nullptr) << (dialogs.messages.empty() ? "" : dialogs.messages[0]);
-  EXPECT_EQ((*window->Image())[0x10], 0x01);
-  EXPECT_EQ((*window->Image())[0x13], 0x04);
-  EXPECT_EQ((*window->Image())[0x00], 0xFF);
-  EXPECT_EQ(StatusText(), path);
+// The command line, read in order: -uproctype names the device (in its exact case only) and
+// -binfile loads a file (raw, or Intel HEX by its extension), each load from an erased image,
+// so the last of each wins; an option's value is the next argument whatever it looks like,
+// and an unknown argument is skipped.
+TEST_F(Startup, TheArgumentsChooseTheDeviceAndLoadTheImageInOrder) {
+  const std::string hex = ":0400100001020304E2\n:00000001FF\n";
+  WriteFile("a.bin", {1, 2, 3});
+  WriteFile("first.bin", std::vector<uint8_t>(10, 0xAA));
+  WriteFile("second.bin", std::vector<uint8_t>(4, 0x55));
+  WriteFile("code.hex", std::vector<uint8_t>(hex.begin(), hex.end()));
+  struct Case {
+    std::vector<std::string> arguments;  // a file's name stands for its path
+    const char* device;
+    int devicesCreated;
+    std::vector<std::pair<uint32_t, int>> bytes;  // of the image; none: no image
+    std::string status;                           // the file the status text names
+    const char* box;                              // a part of the one box shown, or none
+  };
+  for (const Case& c : std::vector<Case>{
+           {{}, "AT89S51", 1, {}, "", nullptr},
+           {{"-uproctype", "AT89S52"}, "AT89S52", 2, {}, "", nullptr},
+           {{"-uproctype", "at89s52"}, "AT89S51", 1, {}, "", nullptr},
+           {{"-binfile"}, "AT89S51", 1, {}, "", nullptr},
+           {{"-binfile", "-uproctype", "AT89S52"}, "AT89S51", 1, {}, "", "-uproctype"},
+           {{"-uproctype", "-binfile", "a.bin"}, "AT89S51", 1, {}, "", nullptr},
+           {{"-uproctype", "AT89S52", "-uproctype", "AT89S51"}, "AT89S51", 3, {}, "", nullptr},
+           {{"-x", "-binfile", "a.bin"}, "AT89S51", 1, {{2, 3}, {3, 0xFF}}, "a.bin", nullptr},
+           // Nothing of the longer file is left.
+           {{"-binfile", "first.bin", "-uproctype", "AT89S52", "-binfile", "second.bin"},
+            "AT89S52",
+            2,
+            {{3, 0x55}, {4, 0xFF}, {10, 0xFF}},
+            "second.bin",
+            nullptr},
+           {{"-binfile", "code.hex"},
+            "AT89S51",
+            1,
+            {{0x10, 0x01}, {0x13, 0x04}, {0x00, 0xFF}},
+            "code.hex",
+            nullptr},
+       }) {
+    std::vector<std::string> arguments = {"isp89"};
+    std::string line;
+    for (const std::string& argument : c.arguments) {
+      const bool file = argument.find('.') != std::string::npos;
+      arguments.push_back(file ? (folder.Path() / argument).string() : argument);
+      line += argument + " ";
+    }
+    Open(arguments);
+    const bool large = std::string(c.device) == "AT89S52";
+    EXPECT_EQ(IsAT89S52(), large) << line;
+    EXPECT_EQ(IsAT89S51(), !large) << line;
+    EXPECT_EQ(Item("ItemAT89S52")->isChecked(), large) << line;
+    EXPECT_EQ(Item("ItemAT89S51")->isChecked(), !large) << line;
+    EXPECT_EQ(window->DevicesCreated(), c.devicesCreated) << line;
+    if (c.bytes.empty()) {
+      EXPECT_EQ(window->Image(), nullptr) << line;
+    } else {
+      ASSERT_NE(window->Image(), nullptr)
+          << line << (dialogs.messages.empty() ? "" : dialogs.messages[0]);
+      EXPECT_EQ(window->Image()->Size(), 8192u) << line;
+      for (auto [address, value] : c.bytes) {
+        EXPECT_EQ((*window->Image())[address], value) << line << address;
+      }
+    }
+    EXPECT_EQ(StatusText(), c.status.empty() ? "" : (folder.Path() / c.status).string()) << line;
+    if (c.box) {
+      ASSERT_EQ(dialogs.messages.size(), 1u) << line;
+      EXPECT_NE(dialogs.messages[0].find(c.box), std::string::npos) << dialogs.messages[0];
+    } else {
+      EXPECT_TRUE(dialogs.messages.empty()) << line << dialogs.messages.front();
+    }
+  }
 }
 
 TEST_F(Startup, ClassifyOptionMatchesWholeCaseSensitiveOptions) {
@@ -236,10 +223,6 @@ TEST_F(Startup, ClassifyOptionMatchesWholeCaseSensitiveOptions) {
     EXPECT_EQ(window->ClassifyOption(other), -1) << other;
   }
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Startup, TheAboutBoxSaysTheVersionAndTheLicence) {
   Open();

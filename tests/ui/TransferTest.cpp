@@ -26,60 +26,60 @@ class Transfers : public UiBench {
   static std::vector<uint8_t> Flash4K(const Buffer& image) {
     return {image.Data(), image.Data() + 4096};
   }
-  std::string LoadPattern(uint8_t seed) {
-    std::string path = WriteFile("image.bin", Bytes(Pattern(seed)));
-    dialogs.WillChoose(path);
-    Item("itemOpen")->trigger();
-    return path;
-  }
   bool SaveReady() const { return Item("itemSave")->isEnabled(); }
 
   std::vector<int> gaugeValues;
   std::vector<bool> enabledAtProgress;
 };
 
-TEST_F(Transfers, AReadFillsTheGaugeAndEnablesSaveWhichWritesTheBytesRead) {
-  Open();
-  Chip()->SetFlash(Bytes(Pattern(7)));
-  Watch();
-  Button("btnRead")->click();
-  EXPECT_EQ(RequestControlsEnabled(), All(false));
-  ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  // From 0 to 0 the gauge emits nothing.
-  EXPECT_EQ(gaugeValues, TransferGauge());
-  // Disabled through every page and the worker's last progress: they come back only when
-  // the worker is through with the request.
-  EXPECT_EQ(enabledAtProgress, std::vector<bool>(gaugeValues.size(), false));
-  EXPECT_EQ(RequestControlsEnabled(), All(true));
-  EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 100);
+// Read, Write and Test each hold the request controls (Test and the lock-bit mode stay live)
+// until the worker is through, move the gauge page by page, leave the bytes that crossed the
+// line in a trace file, and enable Save, which writes the image read or written, even after
+// the device was switched.
+TEST_F(Transfers, EachTransferHoldsTheControlsFillsTheGaugeAndCanBeSaved) {
+  struct Case {
+    const char* control;
+    uint8_t seed;  // of the chip's flash, or of the image file a write loads
+    const char* trace;
+    bool switchDevice;  // before Save
+  };
+  for (const Case& c : {Case{"btnRead", 7, "readed_memory.bin", false},
+                        Case{"btnRead", 9, "readed_memory.bin", true},
+                        Case{"btnProgram", 2, "writed_memory.bin", false},
+                        Case{"Button1", 4, "readed_memory.bin", false}}) {
+    const std::string row = c.control + std::string(c.switchDevice ? ", a switch, Save" : "");
+    Open();
+    if (std::string(c.control) == "btnProgram") {
+      const std::string path = Load("image.bin", Pattern(c.seed));
+      EXPECT_EQ(Find<TStatusBar>("StatusBar")->SimpleText(), path);
+    } else {
+      Chip()->SetFlash(Bytes(Pattern(c.seed)));
+    }
+    gaugeValues.clear();
+    enabledAtProgress.clear();
+    Watch();
+    Press(c.control);
+    EXPECT_EQ(RequestControlsEnabled(), All(false)) << row;
+    EXPECT_TRUE(Button("Button1")->isEnabled()) << row;
+    EXPECT_TRUE(Box("cbRwLockBits")->isEnabled()) << row;
+    ASSERT_TRUE(Until([&] { return SaveReady(); })) << row;
+    // From 0 to 0 the gauge emits nothing.
+    EXPECT_EQ(gaugeValues, TransferGauge()) << row;
+    // Disabled through every page and the worker's last progress: they come back only when
+    // the worker is through with the request.
+    EXPECT_EQ(enabledAtProgress, std::vector<bool>(gaugeValues.size(), false)) << row;
+    EXPECT_EQ(RequestControlsEnabled(), All(true)) << row;
+    EXPECT_EQ(Find<TCGauge>("CGauge1")->Progress(), 100) << row;
+    EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(c.seed))) << row;
+    EXPECT_EQ(ScratchFolder::Read(c.trace), Flash4K(Pattern(c.seed))) << row;
 
-  std::string saved = (folder.Path() / "saved.bin").string();
-  dialogs.WillChoose(saved);
-  Item("itemSave")->trigger();
-  EXPECT_EQ(dialogs.saved.back().defaultExtension, "bin");
-  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(7)));
-  EXPECT_EQ(ScratchFolder::Read("readed_memory.bin"), Flash4K(Pattern(7)));
-  EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(Transfers, AWriteDisablesTheControlsSendsTheLoadedImageAndCanBeSaved) {
-  Open();
-  std::string path = LoadPattern(2);
-  EXPECT_EQ(Find<TStatusBar>("StatusBar")->SimpleText(), path);
-  Watch();
-  Button("btnProgram")->click();
-  EXPECT_EQ(RequestControlsEnabled(), All(false));
-  ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  EXPECT_EQ(enabledAtProgress.front(), false);
-  EXPECT_EQ(gaugeValues.back(), 100);
-  EXPECT_EQ(RequestControlsEnabled(), All(true));
-  EXPECT_EQ(Chip()->Flash(), Bytes(Pattern(2)));
-  EXPECT_EQ(ScratchFolder::Read("writed_memory.bin"), Flash4K(Pattern(2)));
-
-  std::string saved = (folder.Path() / "written.bin").string();
-  dialogs.WillChoose(saved);
-  Item("itemSave")->trigger();
-  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(2)));
+    if (c.switchDevice) Item("ItemAT89S52")->trigger();
+    EXPECT_EQ(Item("ItemAT89S52")->isChecked(), c.switchDevice) << row;
+    EXPECT_EQ(Item("ItemAT89S51")->isChecked(), !c.switchDevice) << row;
+    EXPECT_EQ(ScratchFolder::Read(SaveAs("saved.bin")), Bytes(Pattern(c.seed))) << row;
+    EXPECT_EQ(dialogs.saved.back().defaultExtension, "bin") << row;
+    EXPECT_TRUE(dialogs.messages.empty()) << row;
+  }
 }
 
 // Write and Verify need a file: each says so and starts nothing.
@@ -94,17 +94,6 @@ TEST_F(Transfers, WriteOrVerifyWithoutAnImageSaysToOpenOneAndStartsNothing) {
             (std::vector<std::string>{
                 "There is no image to write: open an image file first (file / open).",
                 "There is no image to verify: open an image file first (file / open)."}));
-}
-
-TEST_F(Transfers, TestReadsLikeReadAndKeepsTheUserAwayMeanwhile) {
-  Open();
-  Chip()->SetFlash(Bytes(Pattern(4)));
-  Button("Button1")->click();
-  EXPECT_EQ(RequestControlsEnabled(), All(false));
-  EXPECT_TRUE(Button("Button1")->isEnabled());
-  EXPECT_TRUE(Box("cbRwLockBits")->isEnabled());
-  ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  EXPECT_EQ(RequestControlsEnabled(), All(true));
 }
 
 TEST_F(Transfers, ASignatureReadShowsTwoHexDigitsPerByteAndReEnables) {
@@ -156,20 +145,6 @@ TEST_F(Transfers, AFailedRequestIsShownAndTheWindowRecovers) {
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-TEST_F(Transfers, SaveAfterADeviceSwitchStillWritesTheImageThatWasRead) {
-  Open();
-  Chip()->SetFlash(Bytes(Pattern(9)));
-  Button("btnRead")->click();
-  ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  Item("ItemAT89S52")->trigger();
-  EXPECT_TRUE(Item("ItemAT89S52")->isChecked());
-  EXPECT_FALSE(Item("ItemAT89S51")->isChecked());
-  std::string saved = (folder.Path() / "after-switch.bin").string();
-  dialogs.WillChoose(saved);
-  Item("itemSave")->trigger();
-  EXPECT_EQ(ScratchFolder::Read(saved), Bytes(Pattern(9)));
-}
-
 TEST_F(Transfers, ChoosingTheSelectedDeviceOrPortAgainKeepsItsMark) {
   Open();
   Item("ItemAT89S51")->trigger();
@@ -186,23 +161,20 @@ TEST_F(Transfers, ChoosingTheSelectedDeviceOrPortAgainKeepsItsMark) {
 
 TEST_F(Transfers, ALoadThatCannotOpenNamesThePathAndChangesNothing) {
   Open();
-  std::string good = LoadPattern(1);
+  std::string good = Load("image.bin", Pattern(1));
   std::string missing = (folder.Path() / "missing.bin").string();
-  dialogs.WillChoose(missing);
-  Item("itemOpen")->trigger();
+  OpenFile(missing);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].find(missing), std::string::npos);
   EXPECT_NE(dialogs.messages[0].find("No such file"), std::string::npos);
   EXPECT_EQ(Find<TStatusBar>("StatusBar")->SimpleText(), good);
   EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(1)));
 
-  dialogs.WillChoose(folder.Path().string());
-  Item("itemOpen")->trigger();
+  OpenFile(folder.Path().string());
   EXPECT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(Bytes(*window->Image()), Bytes(Pattern(1)));
 
-  dialogs.WillChoose("");  // cancelled
-  Item("itemOpen")->trigger();
+  OpenFile("");  // cancelled
   EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
@@ -221,8 +193,7 @@ TEST_F(Transfers, ASaveThatFailsIsShownInABox) {
   Open();
   Button("btnRead")->click();
   ASSERT_TRUE(Until([&] { return SaveReady(); }));
-  dialogs.WillChoose((folder.Path() / "no-such-folder" / "x.bin").string());
-  Item("itemSave")->trigger();
+  SaveAs("no-such-folder/x.bin");
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].find("no-such-folder"), std::string::npos);
 }

@@ -47,10 +47,11 @@ class UiBench : public ::testing::Test {
     window = std::make_unique<TProgForm>(context);
     return *window;
   }
-  // Each Open() starts from settings of its own; Reopen() keeps those of the window before, as
-  // the next run of the program does.
+  // Each Open() starts from settings and dialogs of its own; Reopen() keeps those of the window
+  // before, as the next run of the program does.
   TProgForm& Open(std::vector<std::string> arguments = {"isp89"}) {
     ++settingsNumber;
+    dialogs = ScriptedDialogs();
     return Reopen(std::move(arguments));
   }
   // The window's settings, in the scratch folder: the user's are never touched.
@@ -108,11 +109,22 @@ class UiBench : public ::testing::Test {
     ScratchFolder::Write(folder.Path() / name, bytes);
     return (folder.Path() / name).string();
   }
+  // Opens `path` through the file menu.
+  void OpenFile(const std::string& path) {
+    dialogs.WillChoose(path);
+    Item("itemOpen")->trigger();
+  }
   // Writes `image` to a file and opens it through the file menu.
   std::string Load(const std::string& name, const Buffer& image) {
     std::string path = WriteFile(name, Bytes(image));
+    OpenFile(path);
+    return path;
+  }
+  // Saves the image through the file menu as `name` in the scratch folder: its path.
+  std::string SaveAs(const std::string& name) {
+    std::string path = (folder.Path() / name).string();
     dialogs.WillChoose(path);
-    Item("itemOpen")->trigger();
+    Item("itemSave")->trigger();
     return path;
   }
   bool Idle() const { return !window->Busy(); }
@@ -120,6 +132,11 @@ class UiBench : public ::testing::Test {
   void Press(const char* control) {
     if (auto* button = window->findChild<QPushButton*>(control)) return button->click();
     Item(control)->trigger();
+  }
+  // Presses the control and lets the window run until whatever it started is over.
+  bool Run(const char* control) {
+    Press(control);
+    return Until([&] { return Idle(); });
   }
 
   ScratchFolder folder;

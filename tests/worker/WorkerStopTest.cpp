@@ -9,20 +9,17 @@ namespace {
 
 class WorkerStop : public ::testing::Test, public WorkerBench {};
 
-TEST_F(WorkerStop, StopBeforeAnyRequestEndsWithoutTouchingTheDevice) {
-  {
-    AT89S5xRunnable worker(&device, &log);
-    worker.Stop();
-    EXPECT_FALSE(worker.IsRunning());
+// A worker stopped, or only destroyed, before any request ends without touching the device.
+TEST_F(WorkerStop, AWorkerThatNeverRanEndsWithoutTouchingTheDevice) {
+  for (bool stop : {true, false}) {
+    {
+      AT89S5xRunnable worker(&device, &log);
+      if (stop) worker.Stop();
+      EXPECT_EQ(worker.IsRunning(), !stop);
+    }
+    EXPECT_EQ(log.Count(), 0u) << stop;
+    EXPECT_TRUE(chip->Events().empty()) << stop;
   }
-  EXPECT_EQ(log.Count(), 0u);
-  EXPECT_TRUE(chip->Events().empty());
-}
-
-TEST_F(WorkerStop, DestroyingAWorkerThatNeverRanReturns) {
-  { AT89S5xRunnable worker(&device, &log); }
-  EXPECT_EQ(log.Count(), 0u);
-  EXPECT_TRUE(chip->Events().empty());
 }
 
 // Stop() lets the operation in progress end as it would, and serves nothing after it.
@@ -70,7 +67,6 @@ TEST_F(WorkerStop, AStoppedReadEndsAtThePageBoundary) {
 // worker's pass; every round must end (a lost Stop would hang the destructor) and every
 // request made before the Stop must be answered (a lost wake-up would never answer it).
 TEST_F(WorkerStop, NoRequestAndNoStopIsLostUnderARaceOfRequestsAndStops) {
-  device.SetTraceFiles(false);
   for (int round = 0; round < 300; ++round) {
     MessageLog roundLog;
     AT89S5xRunnable worker(&device, &roundLog);
