@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -32,6 +33,26 @@ class CliFixture : public ::testing::Test {
     return result;
   }
 
+  // Runs the arguments of `line` and checks the status and what went to each stream, each check
+  // naming the line; a plain string matches the whole stream, ::testing::_ anything.
+  using Text = ::testing::Matcher<const std::string&>;
+  Result Expect(const std::string& line, int status, const Text& out, const Text& err,
+                bool terminal = false) {
+    Result r = Run(Words(line), terminal);
+    EXPECT_EQ(status, r.status) << line << "\n" << r.err;
+    EXPECT_THAT(r.out, out) << line;
+    EXPECT_THAT(r.err, err) << line;
+    return r;
+  }
+
+  // The words of a line, split at each space, as a shell splits a line without quotes.
+  static std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+  }
+
   std::shared_ptr<SimChip> Chip(const std::string& name = "sim:AT89S52") {
     return resolver_.SimChipFor(name);
   }
@@ -57,6 +78,9 @@ class CliFixture : public ::testing::Test {
   SimPortResolver resolver_{clock_};
   CliApp app_{resolver_, clock_};
 };
+
+// A message of one line, ended.
+MATCHER(OneLine, "is one line") { return !arg.empty() && arg.find('\n') == arg.size() - 1; }
 
 // The blinking-LED program of the HEX tests, as a toolchain writes it.
 inline const char* BlinkHex() {
