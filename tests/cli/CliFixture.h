@@ -1,6 +1,5 @@
 #pragma once
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CliText.h"
 #include "cli/CliApp.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimChip.h"
@@ -20,22 +20,17 @@ class CliFixture : public ::testing::Test {
  protected:
   struct Result {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
   };
 
   Result Run(const std::vector<std::string>& arguments, bool terminal = false) {
     std::ostringstream out, err;
-    Result result;
-    result.status = app_.Run(arguments, out, err, terminal);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    const int status = app_.Run(arguments, out, err, terminal);
+    return {status, out.str(), err.str()};
   }
 
   // Runs the arguments of `line` and checks the status and what went to each stream, each check
-  // naming the line; a plain string matches the whole stream, ::testing::_ anything.
-  using Text = ::testing::Matcher<const std::string&>;
+  // naming the line.
   Result Expect(const std::string& line, int status, const Text& out, const Text& err,
                 bool terminal = false) {
     Result r = Run(Words(line), terminal);
@@ -43,14 +38,6 @@ class CliFixture : public ::testing::Test {
     EXPECT_THAT(r.out, out) << line;
     EXPECT_THAT(r.err, err) << line;
     return r;
-  }
-
-  // The words of a line, split at each space, as a shell splits a line without quotes.
-  static std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
   }
 
   std::shared_ptr<SimChip> Chip(const std::string& name = "sim:AT89S52") {
@@ -78,9 +65,6 @@ class CliFixture : public ::testing::Test {
   SimPortResolver resolver_{clock_};
   CliApp app_{resolver_, clock_};
 };
-
-// A message of one line, ended.
-MATCHER(OneLine, "is one line") { return !arg.empty() && arg.find('\n') == arg.size() - 1; }
 
 // The blinking-LED program of the HEX tests, as a toolchain writes it.
 inline const char* BlinkHex() {

@@ -21,6 +21,11 @@ namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 const char kBlink[] =
     ":03000000020030CB\n"
@@ -33,7 +38,7 @@ std::vector<uint8_t> Image(const std::string& hex) {
   return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) {
+std::string String(const std::vector<uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -44,41 +49,22 @@ TEST(CliOverPseudoTerminal, EveryCommandAgainstIsp89Sim) {
   ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
   SimProcess sim({"--chip", "AT89S52", "--keep", "kept.hex", "--lock", "4"});
   ASSERT_EQ(0u, sim.Port().find("/dev/")) << sim.Port();
-  const std::string port = sim.Port();
-
-  Outcome signature = Cli({"-p", port, "signature"});
-  EXPECT_EQ(0, signature.status) << signature.err;
-  EXPECT_EQ("signature 1E 52 06: AT89S52\n", signature.out);
-
-  Outcome lock = Cli({"-p", port, "lock"});
-  EXPECT_EQ("LB1=0 LB2=0 LB3=1\n", lock.out);
-
-  Outcome write = Cli({"-p", port, "write", "blink.hex"});
-  EXPECT_EQ(0, write.status) << write.err;
-  EXPECT_EQ("wrote blink.hex to the AT89S52: 1 page written, 1 page verified\n", write.out);
-  EXPECT_NE(std::string::npos, write.err.find("writing: 100%\n"));
-
-  Outcome verify = Cli({"-p", port, "-d", "AT89S52", "verify", "blink.hex"});
-  EXPECT_EQ(0, verify.status) << verify.err;
-
-  Outcome read = Cli({"-q", "-p", port, "-d", "AT89S52", "read", "back.bin"});
-  EXPECT_EQ(0, read.status) << read.err;
-  EXPECT_EQ("", read.out + read.err);
+  const std::string p = "-p " + sim.Port() + " ";
+  ExpectCli(p + "signature", 0, "signature 1E 52 06: AT89S52\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=1\n", _);
+  ExpectCli(p + "write blink.hex", 0,
+            "wrote blink.hex to the AT89S52: 1 page written, 1 page verified\n",
+            HasSubstr("writing: 100%\n"));
+  ExpectCli(p + "-d AT89S52 verify blink.hex", 0, _, _);
+  ExpectCli("-q " + p + "-d AT89S52 read back.bin", 0, "", "");
   EXPECT_EQ(Image(kBlink), ScratchFolder::Read("back.bin"));
   // The simulator kept what was written.
-  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
-
-  Outcome lockWrite = Cli({"-p", port, "lock", "--write", "1"});
-  EXPECT_EQ(0, lockWrite.status) << lockWrite.err;
-  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", lockWrite.out);
-
-  Outcome erase = Cli({"-p", port, "erase"});
-  EXPECT_EQ(0, erase.status) << erase.err;
-  EXPECT_EQ("erased the AT89S52 (blank check passed)\n", erase.out);
-  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
-
+  EXPECT_EQ(Image(kBlink), Image(String(ScratchFolder::Read("kept.hex"))));
+  ExpectCli(p + "lock --write 1", 0, "LB1=1 LB2=0 LB3=0\n", _);
+  ExpectCli(p + "erase", 0, "erased the AT89S52 (blank check passed)\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(":00000001FF\n", Text(ScratchFolder::Read("kept.hex")));
+  EXPECT_EQ(":00000001FF\n", String(ScratchFolder::Read("kept.hex")));
 }
 
 TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
@@ -89,18 +75,14 @@ TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
   changed[0x0100] = 0x00;
   ScratchFolder::Write("changed.bin", changed);
   SimProcess sim({"--chip", "AT89S51", "--keep", "kept.hex"});
-
-  Outcome differs = Cli({"-p", sim.Port(), "verify", "changed.bin"});
-  EXPECT_EQ(1, differs.status);
+  Outcome differs = ExpectCli("-p " + sim.Port() + " verify changed.bin", 1, _, _);
   EXPECT_EQ(
       "isp89-cli: verify failed: 2 of 4096 bytes differ; the first at 0041: chip FA, "
       "changed.bin 00\n",
       differs.err.substr(differs.err.find("isp89-cli:")));
-  Outcome wrongDevice = Cli({"-p", sim.Port(), "-d", "AT89S52", "erase"});
-  EXPECT_EQ(1, wrongDevice.status);
-  EXPECT_NE(std::string::npos, wrongDevice.err.find("1E 51 06 is the AT89S51's"));
+  ExpectCli("-p " + sim.Port() + " -d AT89S52 erase", 1, _, HasSubstr("1E 51 06 is the AT89S51's"));
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
+  EXPECT_EQ(Image(kBlink), Image(String(ScratchFolder::Read("kept.hex"))));
 }
 
 TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
@@ -108,36 +90,27 @@ TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
   ScratchFolder::Write("bad.hex", {':', '0', '0', '\n'});
   ScratchFolder::Write("long.bin", std::vector<uint8_t>(9000, 0x5A));
   struct Case {
-    std::vector<std::string> arguments;
+    std::string line;
     int status;
     std::string start;
   } cases[] = {
-      {{"-p", "sim", "frobnicate"}, 2, "isp89-cli: unknown command 'frobnicate'"},
-      {{"-p", "sim", "--fast", "lock"}, 2, "isp89-cli: unknown option '--fast'"},
-      {{"-p", "sim", "-d", "AT90S8515", "lock"}, 2, "isp89-cli: unknown device 'AT90S8515'"},
-      {{"-p", "COM0", "lock"}, 2, "isp89-cli: unknown port 'COM0'"},
-      {{"-p", "LPT1", "lock"},
-       1,
-       "isp89-cli: cannot open LPT1: no serial port has the USB "
-       "serial number 'LPT1'"},
-      {{"-p", "sim", "write", "missing.hex"}, 2, "isp89-cli: cannot open missing.hex: "},
-      {{"-p", "sim", "write", "bad.hex"}, 2, "isp89-cli: bad.hex line 1: the line is too short"},
-      {{"-p", "sim", "verify", "."}, 2, "isp89-cli: . is a folder, not an image file"},
-      {{"-p", "/nonexistent/ttyUSB7", "lock"}, 1, "isp89-cli: cannot open /nonexistent/ttyUSB7: "},
+      {"-p sim frobnicate", 2, "isp89-cli: unknown command 'frobnicate'"},
+      {"-p sim --fast lock", 2, "isp89-cli: unknown option '--fast'"},
+      {"-p sim -d AT90S8515 lock", 2, "isp89-cli: unknown device 'AT90S8515'"},
+      {"-p COM0 lock", 2, "isp89-cli: unknown port 'COM0'"},
+      {"-p LPT1 lock", 1,
+       "isp89-cli: cannot open LPT1: no serial port has the USB serial number 'LPT1'"},
+      {"-p sim write missing.hex", 2, "isp89-cli: cannot open missing.hex: "},
+      {"-p sim write bad.hex", 2, "isp89-cli: bad.hex line 1: the line is too short"},
+      {"-p sim verify .", 2, "isp89-cli: . is a folder, not an image file"},
+      {"-p /nonexistent/ttyUSB7 lock", 1, "isp89-cli: cannot open /nonexistent/ttyUSB7: "},
   };
-  for (const Case& c : cases) {
-    Outcome outcome = Cli(c.arguments);
-    EXPECT_EQ(c.status, outcome.status) << outcome.err;
-    EXPECT_EQ(0u, outcome.err.find(c.start)) << outcome.err;
-    EXPECT_EQ(outcome.err.size() - 1, outcome.err.find('\n')) << outcome.err;
-  }
-  Outcome help = Cli({"--help"});
-  EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u, help.out.find("Usage: isp89-cli"));
-  Outcome longer = Cli({"-q", "-p", "sim", "verify", "long.bin"});
-  EXPECT_EQ(1, longer.status);  // the in-process chip is erased, so it differs
-  EXPECT_EQ(0u, longer.err.find("warning: long.bin is 9000 bytes, longer than the 8192-byte "
-                                "memory; the first 8192 bytes are used\n"));
+  for (const Case& c : cases) ExpectCli(c.line, c.status, _, AllOf(StartsWith(c.start), OneLine()));
+  ExpectCli("--help", 0, StartsWith("Usage: isp89-cli"), _);
+  // The in-process chip is erased, so it differs.
+  ExpectCli("-q -p sim verify long.bin", 1, _,
+            StartsWith("warning: long.bin is 9000 bytes, longer than the 8192-byte memory; the "
+                       "first 8192 bytes are used\n"));
 }
 
 TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
@@ -146,22 +119,18 @@ TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
   std::unique_ptr<CommPort> holder = OpenNativePort(sim.Port(), failure);
   ASSERT_TRUE(holder) << failure.reason;
   auto start = steady_clock::now();
-  Outcome busy = Cli({"-p", sim.Port(), "signature"});
-  EXPECT_EQ(1, busy.status);
-  EXPECT_NE(std::string::npos, busy.err.find("in use by another program")) << busy.err;
+  ExpectCli("-p " + sim.Port() + " signature", 1, _, HasSubstr("in use by another program"));
   EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
   holder.reset();
-  EXPECT_EQ(0, Cli({"-p", sim.Port(), "signature"}).status);
+  ExpectCli("-p " + sim.Port() + " signature", 0, _, _);
   EXPECT_EQ(0, sim.Stop());
 }
 
 TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
   ScratchFolder folder;
   SimProcess sim({"--silent-after", "3000"});
-  Outcome read = Cli({"-p", sim.Port(), "-d", "AT89S51", "read", "out.bin"});
-  EXPECT_EQ(1, read.status);
-  EXPECT_NE(std::string::npos,
-            read.err.find("isp89-cli: " + sim.Port() + ": the programmer did not answer"));
+  ExpectCli("-p " + sim.Port() + " -d AT89S51 read out.bin", 1, _,
+            HasSubstr("isp89-cli: " + sim.Port() + ": the programmer did not answer"));
   EXPECT_FALSE(std::filesystem::exists("out.bin"));
   EXPECT_EQ(0, sim.Stop());
 }
@@ -199,9 +168,8 @@ TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
   EXPECT_EQ(0u, help.Out().find("Usage: isp89-sim"));
 
   SimProcess sim({"--chip", "AT89S52", "--flash", "blink.hex", "--lock", "1"});
-  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", Cli({"-p", sim.Port(), "lock"}).out);
-  Outcome verify = Cli({"-p", sim.Port(), "-d", "AT89S52", "verify", "blink.hex"});
-  EXPECT_EQ(0, verify.status) << verify.err;
+  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", Cli("-p " + sim.Port() + " lock").out);
+  ExpectCli("-p " + sim.Port() + " -d AT89S52 verify blink.hex", 0, _, _);
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -239,9 +207,7 @@ TEST(CliOverPseudoTerminal, PortsOnAMachineWithoutSerialPortsSaysSo) {
 
 TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
   SimProcess sim({});
-  Outcome ports = Cli({"ports"});
-  EXPECT_EQ(0, ports.status) << ports.err;
-  EXPECT_EQ(std::string::npos, ports.out.find(sim.Port())) << ports.out;
+  ExpectCli("ports", 0, Not(HasSubstr(sim.Port())), _);
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -250,7 +216,7 @@ TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
 TEST(CliOverPseudoTerminal, SeveralAdaptersAtOnceWithOneSilent) {
   SimProcess good({"--chip", "AT89S52"});
   SimProcess silent({"--silent-after", "0"});
-  Outcome run = Cli({"-p", good.Port(), "-p", silent.Port(), "signature"});
+  Outcome run = Cli("-p " + good.Port() + " -p " + silent.Port() + " signature");
   EXPECT_EQ(1, run.status) << run.err;
   EXPECT_NE(std::string::npos, run.out.find(good.Port() + ": signature 1E 52 06: AT89S52\n"))
       << run.out;

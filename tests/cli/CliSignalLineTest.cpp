@@ -64,7 +64,7 @@ TEST(LineSpeed, ASignalStopsAWriteAtAPageAndSaysWhatTheChipHolds) {
     const size_t whole = range == std::string::npos ? 1 : std::stoul(err.substr(range + 8)) + 1;
     EXPECT_EQ(before, SpeedOf(sim.Port())) << "the terminal is left at 4800 baud";
     // The next command's bytes follow the last ones written: then they have reached the chip.
-    EXPECT_EQ(0, Cli({"-p", sim.Port(), "signature"}).status);
+    ExpectCli("-p " + sim.Port() + " signature", 0, ::testing::_, ::testing::_);
     EXPECT_EQ(0, sim.Stop());
     const std::vector<uint8_t> text = ScratchFolder::Read("kept.hex");
     Buffer kept = IntelHexReader::Parse(std::string(text.begin(), text.end()), "kept.hex", 8192);
