@@ -1,6 +1,5 @@
 // One command on several simulated adapters at once, each on a thread of its own.
 #include "CliFixture.h"
-#include "image/IntelHexReader.h"
 
 using ::testing::_;
 using ::testing::AllOf;
@@ -41,10 +40,10 @@ TEST_F(CliBatch, EachPortHasItsRowAndOneFailureFailsTheRun) {
       {"verify blink.hex", 2, 1, "AT89S52        -        32", "-              -         -"},
       {"signature", 1, 1, "AT89S52        -         -", "-              -         -"},
   };
-  const Buffer blink = IntelHexReader::Parse(BlinkHex(), "blink.hex", 8192);
+  const std::vector<uint8_t> blink = FlashOfHex(BlinkHex());
   for (const Case& c : cases) {
     for (size_t i = 0; i < kPorts.size(); ++i) {
-      Chip(kPorts[i])->SetFlash(std::vector<uint8_t>(blink.Data(), blink.Data() + 8192));
+      Chip(kPorts[i])->SetFlash(blink);
       Chip(kPorts[i])->SetSilenceAfter(static_cast<int>(i) == c.silent ? 0 : 1u << 20);
     }
     Result r = Expect(kOnAll + c.command, c.status, _, _);

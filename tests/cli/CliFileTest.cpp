@@ -4,22 +4,9 @@
 #include <filesystem>
 
 #include "CliFixture.h"
-#include "image/IntelHexReader.h"
 
 namespace fs = std::filesystem;
 using ::testing::_;
-
-namespace {
-
-std::vector<uint8_t> Flash(const Buffer& image) {
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
-}
-
-std::vector<uint8_t> FlashOf(const std::string& hex) {
-  return Flash(IntelHexReader::Parse(hex, "expected.hex", 8192));
-}
-
-}  // namespace
 
 class CliFiles : public CliFixture {};
 
@@ -49,7 +36,7 @@ TEST_F(CliFiles, ReadIntoADashWritesTheImageToTheStandardOutput) {
   Chip()->SetFlash(flash);
   Expect("-p sim:AT89S52 read -", 0, std::string(flash.begin(), flash.end()), _);
   Result hex = Expect("-q -p sim:AT89S52 --format hex read -", 0, _, "");
-  EXPECT_EQ(Pattern(4), FlashOf(hex.out));
+  EXPECT_EQ(Pattern(4), FlashOfHex(hex.out));
   EXPECT_FALSE(fs::exists("-"));
 }
 
@@ -62,9 +49,9 @@ TEST_F(CliFiles, WriteTakesHexByContentUnlessTheFormatIsForced) {
     std::string line;
     std::vector<uint8_t> flash;
   } cases[] = {
-      {"write firmware.ihex", FlashOf(BlinkHex())},
-      {"write firmware.txt", FlashOf(BlinkHex())},
-      {"--format hex write firmware.txt", FlashOf(BlinkHex())},
+      {"write firmware.ihex", FlashOfHex(BlinkHex())},
+      {"write firmware.txt", FlashOfHex(BlinkHex())},
+      {"--format hex write firmware.txt", FlashOfHex(BlinkHex())},
       {"--format raw write firmware.ihex", asText},
   };
   WriteText("firmware.ihex", BlinkHex());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CliText.h"
+#include "CliHelpers.h"
 #include "cli/CliApp.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimChip.h"
@@ -51,25 +51,8 @@ class CliFixture : public ::testing::Test {
     return bytes;
   }
 
-  static void WriteText(const std::string& path, const std::string& text) {
-    ScratchFolder::Write(path, std::vector<uint8_t>(text.begin(), text.end()));
-  }
-
-  static std::string ReadText(const std::string& path) {
-    std::vector<uint8_t> bytes = ScratchFolder::Read(path);
-    return std::string(bytes.begin(), bytes.end());
-  }
-
   ScratchFolder folder_;
   VirtualClock clock_;
   SimPortResolver resolver_{clock_};
   CliApp app_{resolver_, clock_};
 };
-
-// The blinking-LED program of the HEX tests, as a toolchain writes it.
-inline const char* BlinkHex() {
-  return ":03000000020030CB\n"
-         ":100030007581307590FFB29012004080F900000089\n"
-         ":090040007FFA7EFADEFEDFFA22EF\n"
-         ":00000001FF\n";
-}

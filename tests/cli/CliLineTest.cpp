@@ -8,19 +8,12 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "image/IntelHexReader.h"
-#include "support/ScratchFolder.h"
 
 namespace {
 
 using ::testing::_;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-
-std::vector<uint8_t> FromHex(const std::vector<uint8_t>& text, uint32_t size = 8192) {
-  Buffer image = IntelHexReader::Parse(std::string(text.begin(), text.end()), "image.hex", size);
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
-}
 
 // 4 KB of a pattern, and the 8 KB a read of an AT89S51 gives: the lower half mirrored.
 std::vector<uint8_t> Flash4k() {
@@ -53,7 +46,7 @@ TEST(LineSpeed, SignatureLockBitsAndErase) {
   ExpectCli(p + "erase", 0, "erased the AT89S51 (blank check passed)\n", _);
   ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), FromHex(ScratchFolder::Read("kept.hex")));
+  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), FlashOfHex(ReadText("kept.hex")));
 }
 
 TEST(LineSpeed, ReadsInBothFormats) {
@@ -63,7 +56,7 @@ TEST(LineSpeed, ReadsInBothFormats) {
   for (const char* file : {"out.bin", "out.hex"})
     ExpectCli("-q -p " + sim.Port() + " read " + file, 0, _, _);
   EXPECT_EQ(Mirrored(Flash4k()), ScratchFolder::Read("out.bin"));
-  EXPECT_EQ(Mirrored(Flash4k()), FromHex(ScratchFolder::Read("out.hex")));
+  EXPECT_EQ(Mirrored(Flash4k()), FlashOfHex(ReadText("out.hex")));
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -83,7 +76,7 @@ TEST(LineSpeed, WriteWithVerifyTenTimesInARowThenVerify) {
   EXPECT_EQ(0, sim.Stop());
   std::vector<uint8_t> b = OnePage(0x0F, 0x80);
   EXPECT_EQ(Mirrored(std::vector<uint8_t>(b.begin(), b.begin() + 4096)),
-            FromHex(ScratchFolder::Read("kept.hex")));
+            FlashOfHex(ReadText("kept.hex")));
 }
 
 // A loopback plug answers every byte with itself, 69 included: no command may take that

@@ -9,15 +9,11 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "image/IntelHexReader.h"
 #include "platform/NativePort.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
 #include "support/ChildProcess.h"
-#include "support/ScratchFolder.h"
-
-namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
@@ -27,26 +23,9 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-const char kBlink[] =
-    ":03000000020030CB\n"
-    ":100030007581307590FFB29012004080F900000089\n"
-    ":090040007FFA7EFADEFEDFFA22EF\n"
-    ":00000001FF\n";
-
-std::vector<uint8_t> Image(const std::string& hex) {
-  Buffer image = IntelHexReader::Parse(hex, "image.hex", 8192);
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
-}
-
-std::string String(const std::vector<uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
-}  // namespace
-
 TEST(CliOverPseudoTerminal, EveryCommandAgainstIsp89Sim) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  WriteText("blink.hex", BlinkHex());
   SimProcess sim({"--chip", "AT89S52", "--keep", "kept.hex", "--lock", "4"});
   ASSERT_EQ(0u, sim.Port().find("/dev/")) << sim.Port();
   const std::string p = "-p " + sim.Port() + " ";
@@ -57,20 +36,20 @@ TEST(CliOverPseudoTerminal, EveryCommandAgainstIsp89Sim) {
             HasSubstr("writing: 100%\n"));
   ExpectCli(p + "-d AT89S52 verify blink.hex", 0, _, _);
   ExpectCli("-q " + p + "-d AT89S52 read back.bin", 0, "", "");
-  EXPECT_EQ(Image(kBlink), ScratchFolder::Read("back.bin"));
+  EXPECT_EQ(FlashOfHex(BlinkHex()), ScratchFolder::Read("back.bin"));
   // The simulator kept what was written.
-  EXPECT_EQ(Image(kBlink), Image(String(ScratchFolder::Read("kept.hex"))));
+  EXPECT_EQ(FlashOfHex(BlinkHex()), FlashOfHex(ReadText("kept.hex")));
   ExpectCli(p + "lock --write 1", 0, "LB1=1 LB2=0 LB3=0\n", _);
   ExpectCli(p + "erase", 0, "erased the AT89S52 (blank check passed)\n", _);
   ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(":00000001FF\n", String(ScratchFolder::Read("kept.hex")));
+  EXPECT_EQ(":00000001FF\n", ReadText("kept.hex"));
 }
 
 TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
   ScratchFolder folder;
-  ScratchFolder::Write("kept.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
-  std::vector<uint8_t> changed = Image(kBlink);
+  WriteText("kept.hex", BlinkHex());
+  std::vector<uint8_t> changed = FlashOfHex(BlinkHex());
   changed[0x0041] = 0x00;
   changed[0x0100] = 0x00;
   ScratchFolder::Write("changed.bin", changed);
@@ -82,7 +61,7 @@ TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
       differs.err.substr(differs.err.find("isp89-cli:")));
   ExpectCli("-p " + sim.Port() + " -d AT89S52 erase", 1, _, HasSubstr("1E 51 06 is the AT89S51's"));
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(Image(kBlink), Image(String(ScratchFolder::Read("kept.hex"))));
+  EXPECT_EQ(FlashOfHex(BlinkHex()), FlashOfHex(ReadText("kept.hex")));
 }
 
 TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
@@ -138,7 +117,7 @@ TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
 // The command must end within about a second of the adapter's last answer.
 TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  WriteText("blink.hex", BlinkHex());
   auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, SystemClock::Instance());
   const uint64_t lastAnswer = 4 + 2 + 700;  // programming enable, then into page 2
   chip->SetSilenceAfter(lastAnswer);
@@ -154,7 +133,7 @@ TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
 
 TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  WriteText("blink.hex", BlinkHex());
   for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
            {"--chip", "AT89C2051"}, {"--lock", "8"}, {"--flash", "missing.hex"}, {"--bogus"}}) {
     bad.insert(bad.begin(), ISP89_SIM_PATH);

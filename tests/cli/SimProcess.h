@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "CliText.h"
+#include "CliHelpers.h"
 #include "support/ChildProcess.h"
 
 struct Outcome {
