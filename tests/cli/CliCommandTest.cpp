@@ -11,17 +11,15 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-namespace {
-
-const char kSilent[] = "isp89-cli: sim:AT89S52: the programmer did not answer";
-
-}  // namespace
-
 class CliCommands : public CliFixture {};
 
-TEST_F(CliCommands, SignatureNamesEachChip) {
+// Without -d, the signature also chooses the device a command works on.
+TEST_F(CliCommands, SignatureNamesEachChipAndChoosesTheDevice) {
   Expect("-p sim:AT89S51 signature", 0, "signature 1E 51 06: AT89S51\n", "");
   Expect("signature --port=sim:at89s52", 0, "signature 1E 52 06: AT89S52\n", _);
+  WriteText("blink.hex", BlinkHex());
+  Expect("-p sim:AT89S51 write blink.hex", 0,
+         "wrote blink.hex to the AT89S51: 1 page written, 1 page verified\n", _);
 }
 
 TEST_F(CliCommands, WriteErasesWritesAndVerifiesAHexFile) {
@@ -129,12 +127,6 @@ TEST_F(CliCommands, WriteAndEraseRefuseAnotherChipUnlessForced) {
   EXPECT_EQ(FlashOfHex(BlinkHex()), Chip()->Flash());
 }
 
-TEST_F(CliCommands, WithoutADeviceTheSignatureChoosesIt) {
-  WriteText("blink.hex", BlinkHex());
-  Expect("-p sim:AT89S51 write blink.hex", 0,
-         "wrote blink.hex to the AT89S51: 1 page written, 1 page verified\n", _);
-}
-
 // The AT89S51's 4 KB mirror into the upper half of the 8 KB the programmer handles.
 TEST_F(CliCommands, SmallChipRefusesDataItWouldFoldButTakesAMirroredImage) {
   std::vector<uint8_t> image(8192, 0xFF);
@@ -179,24 +171,6 @@ TEST_F(CliCommands, RawFileLongerThanTheMemoryIsCutWithANote) {
          StartsWith("warning: long.bin is 10000 bytes, longer than the 8192-byte memory; the "
                     "first 8192 bytes are used\n"));
   EXPECT_EQ(Pattern(8), Chip()->Flash());
-}
-
-// The adapter stops answering inside the page of a write, or after the signature of an erase
-// that checks no blank: each command fails on one line naming the port.
-TEST_F(CliCommands, AnAdapterGoingSilentFailsAWriteAndAnUncheckedErase) {
-  WriteText("blink.hex", BlinkHex());
-  Expect("-p sim:AT89S52 signature", 0, _, _);
-  const struct {
-    uint64_t answers;
-    std::string line;
-  } cases[] = {
-      {4 + 12 + 4 + 100, "-q -p sim:AT89S52 write blink.hex"},  // into the page
-      {4 + 12, "-p sim:AT89S52 erase --no-verify"},             // enable and signature only
-  };
-  for (const auto& c : cases) {
-    Chip()->SetSilenceAfter(c.answers);
-    Expect(c.line, 1, "", AllOf(StartsWith(kSilent), OneLine()));
-  }
 }
 
 // The erase leaves every page FF, so write sends only the pages that hold other bytes, and

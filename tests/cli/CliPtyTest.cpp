@@ -134,13 +134,13 @@ TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
 TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
   ScratchFolder folder;
   WriteText("blink.hex", BlinkHex());
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--chip", "AT89C2051"}, {"--lock", "8"}, {"--flash", "missing.hex"}, {"--bogus"}}) {
-    bad.insert(bad.begin(), ISP89_SIM_PATH);
-    ChildProcess sim(bad);
-    EXPECT_EQ(2, sim.Wait()) << bad[1];
-    EXPECT_EQ("", sim.Out());
-    EXPECT_EQ(0u, sim.Err().find("isp89-sim: ")) << sim.Err();
+  for (const std::string bad : {"--chip AT89C2051", "--lock 8", "--flash missing.hex", "--bogus"}) {
+    std::vector<std::string> arguments = Words(bad);
+    arguments.insert(arguments.begin(), ISP89_SIM_PATH);
+    ChildProcess sim(arguments);
+    EXPECT_EQ(2, sim.Wait()) << bad;
+    EXPECT_EQ("", sim.Out()) << bad;
+    EXPECT_THAT(sim.Err(), StartsWith("isp89-sim: ")) << bad;
   }
   ChildProcess help({ISP89_SIM_PATH, "--help"});
   EXPECT_EQ(0, help.Wait());
@@ -195,16 +195,14 @@ TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
 TEST(CliOverPseudoTerminal, SeveralAdaptersAtOnceWithOneSilent) {
   SimProcess good({"--chip", "AT89S52"});
   SimProcess silent({"--silent-after", "0"});
-  Outcome run = Cli("-p " + good.Port() + " -p " + silent.Port() + " signature");
-  EXPECT_EQ(1, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find(good.Port() + ": signature 1E 52 06: AT89S52\n"))
-      << run.out;
+  Outcome run = ExpectCli("-p " + good.Port() + " -p " + silent.Port() + " signature", 1,
+                          AllOf(HasSubstr(good.Port() + ": signature 1E 52 06: AT89S52\n"),
+                                HasSubstr("\n" + good.Port() + " ")),
+                          _);
   const size_t row = run.out.rfind("\n" + silent.Port() + " ");
   ASSERT_NE(std::string::npos, row) << run.out;
-  EXPECT_NE(std::string::npos,
-            run.out.find("failed: " + silent.Port() + ": the programmer did not answer", row))
-      << run.out;
-  EXPECT_NE(std::string::npos, run.out.find("\n" + good.Port() + " ")) << run.out;
+  EXPECT_THAT(run.out.substr(row),
+              HasSubstr("failed: " + silent.Port() + ": the programmer did not answer"));
   EXPECT_EQ(0, good.Stop());
   EXPECT_EQ(0, silent.Stop());
 }
