@@ -1,5 +1,5 @@
-// Every command of isp89-cli once on the simulated FTDI chip, in process on virtual time: the
-// chip it leaves, and the options of the FTDI link.
+// Every command of isp89-cli once on the simulated FTDI chip, as on the simulated serial
+// adapter, in process on virtual time: the chip it leaves, and the options of the FTDI link.
 #include <gmock/gmock.h>
 
 #include "cli/CliFixture.h"
@@ -17,8 +17,8 @@ class CliFtdi : public CliFixture {
 };
 
 // In turn, each on what the one before left: write, verify, read, signature, the lock bits,
-// erase. `chip` is the flash and lock bits after the command.
-TEST_F(CliFtdi, EveryCommandOnTheSimulatedFtdiChip) {
+// erase; `flash` and `lockBits` are the chip's after the command.
+TEST_F(CliFtdi, EachCommandDoesOnTheFtdiChipWhatItDoesOnTheSerialAdapter) {
   const std::vector<uint8_t> image = Pattern(11);
   ScratchFolder::Write("image.bin", image);
   const std::vector<uint8_t> erased(8192, 0xFF);
@@ -36,12 +36,15 @@ TEST_F(CliFtdi, EveryCommandOnTheSimulatedFtdiChip) {
       {"lock", "LB1=1 LB2=0 LB3=0\n", image, 1},
       {"erase", "erased the AT89S52 (blank check passed)\n", erased, 0},
   };
-  for (const auto& step : steps) {
-    Expect("-p sim-ftdi:AT89S52 " + step.line, 0, step.out, _);
-    EXPECT_EQ(FtdiChip()->Flash(), step.flash) << step.line;
-    EXPECT_EQ(FtdiChip()->LockBits(), step.lockBits) << step.line;
+  for (const std::string port : {"sim:AT89S52", "sim-ftdi:AT89S52"}) {
+    const std::shared_ptr<SimChip> chip = port == "sim:AT89S52" ? Chip() : FtdiChip();
+    for (const auto& step : steps) {
+      Expect("-p " + port + " " + step.line, 0, step.out, _);
+      EXPECT_EQ(chip->Flash(), step.flash) << port << " " << step.line;
+      EXPECT_EQ(chip->LockBits(), step.lockBits) << port << " " << step.line;
+    }
+    EXPECT_EQ(ScratchFolder::Read("back.bin"), image) << port;
   }
-  EXPECT_EQ(ScratchFolder::Read("back.bin"), image);
   EXPECT_TRUE(resolver_.SimFtdiChipFor("sim-ftdi:AT89S52")->Target()->Faults().empty());
 }
 
