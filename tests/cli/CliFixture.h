@@ -23,17 +23,14 @@ class CliFixture : public ::testing::Test {
     std::string out, err;
   };
 
-  Result Run(const std::vector<std::string>& arguments, bool terminal = false) {
-    std::ostringstream out, err;
-    const int status = app_.Run(arguments, out, err, terminal);
-    return {status, out.str(), err.str()};
-  }
-
   // Runs the arguments of `line` and checks the status and what went to each stream, each check
   // naming the line.
   Result Expect(const std::string& line, int status, const Text& out, const Text& err,
                 bool terminal = false) {
-    Result r = Run(Words(line), terminal);
+    std::ostringstream outStream, errStream;
+    // A braced list runs its parts in order: the command, then what it wrote.
+    const Result r{app_.Run(Words(line), outStream, errStream, terminal), outStream.str(),
+                   errStream.str()};
     EXPECT_EQ(status, r.status) << line << "\n" << r.err;
     EXPECT_THAT(r.out, out) << line;
     EXPECT_THAT(r.err, err) << line;
