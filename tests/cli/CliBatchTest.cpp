@@ -1,6 +1,11 @@
 // One command on several simulated adapters at once, each on a thread of its own.
 #include "CliFixture.h"
-#include "image/IntelHexReader.h"
+
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -15,52 +20,42 @@ std::string RowOf(const std::string& table, const std::string& port) {
 
 }  // namespace
 
-class CliBatch : public CliFixture {
- protected:
-  Result RunOnAll(std::vector<std::string> command, bool terminal = false) {
-    std::vector<std::string> arguments;
-    for (const std::string& port : kPorts) arguments.insert(arguments.end(), {"-p", port});
-    arguments.insert(arguments.end(), command.begin(), command.end());
-    return Run(arguments, terminal);
-  }
-};
+// The three ports of kPorts, for a command that follows.
+const char kOnAll[] = "-p sim:AT89S52 -p sim2:AT89S52 -p sim3:AT89S52 ";
+
+class CliBatch : public CliFixture {};
 
 // The adapter that stops answering fails its own row; the others run to the end.
 TEST_F(CliBatch, EachPortHasItsRowAndOneFailureFailsTheRun) {
   WriteText("blink.hex", BlinkHex());
   struct Case {
-    std::vector<std::string> command;
+    std::string command;
     int silent;  // index into kPorts of the adapter that answers nothing; -1: none
     int status;
     std::string okRow, failedRow;
   } cases[] = {
-      {{"write", "blink.hex"}, 1, 1, "AT89S52        1         1", "-              -         -"},
-      {{"write", "blink.hex"}, -1, 0, "AT89S52        1         1", ""},
-      {{"erase"}, 0, 1, "AT89S52        -        32", "-              -         -"},
-      {{"verify", "blink.hex"}, 2, 1, "AT89S52        -        32", "-              -         -"},
-      {{"signature"}, 1, 1, "AT89S52        -         -", "-              -         -"},
+      {"write blink.hex", 1, 1, "AT89S52        1         1", "-              -         -"},
+      {"write blink.hex", -1, 0, "AT89S52        1         1", ""},
+      {"erase", 0, 1, "AT89S52        -        32", "-              -         -"},
+      {"verify blink.hex", 2, 1, "AT89S52        -        32", "-              -         -"},
+      {"signature", 1, 1, "AT89S52        -         -", "-              -         -"},
   };
-  const Buffer blink = IntelHexReader::Parse(BlinkHex(), "blink.hex", 8192);
+  const std::vector<uint8_t> blink = FlashOfHex(BlinkHex());
   for (const Case& c : cases) {
-    const std::string name = c.command.front();
     for (size_t i = 0; i < kPorts.size(); ++i) {
-      Chip(kPorts[i])->SetFlash(std::vector<uint8_t>(blink.Data(), blink.Data() + 8192));
+      Chip(kPorts[i])->SetFlash(blink);
       Chip(kPorts[i])->SetSilenceAfter(static_cast<int>(i) == c.silent ? 0 : 1u << 20);
     }
-    Result r = RunOnAll(c.command);
-    EXPECT_EQ(c.status, r.status) << name << r.err;
+    Result r = Expect(kOnAll + c.command, c.status, _, _);
     for (size_t i = 0; i < kPorts.size(); ++i) {
-      const std::string row = RowOf(r.out, kPorts[i]);
-      if (static_cast<int>(i) == c.silent) {
-        EXPECT_NE(std::string::npos, row.find(c.failedRow)) << name << "\n" << r.out;
-        EXPECT_NE(std::string::npos,
-                  row.find("failed: " + kPorts[i] + ": the programmer did not answer"))
-            << name << "\n"
-            << r.out;
-      } else {
-        EXPECT_NE(std::string::npos, row.find(c.okRow)) << name << "\n" << r.out;
-        EXPECT_EQ(row.size() - 2, row.rfind("ok")) << name << "\n" << r.out;
-      }
+      const Text failed =
+          AllOf(HasSubstr(c.failedRow),
+                HasSubstr("failed: " + kPorts[i] + ": the programmer did not answer"));
+      EXPECT_THAT(RowOf(r.out, kPorts[i]), static_cast<int>(i) == c.silent
+                                               ? failed
+                                               : AllOf(HasSubstr(c.okRow), EndsWith("ok")))
+          << c.command << "\n"
+          << r.out;
     }
   }
 }
@@ -68,8 +63,8 @@ TEST_F(CliBatch, EachPortHasItsRowAndOneFailureFailsTheRun) {
 TEST_F(CliBatch, TheOtherChipsAreWrittenWhileOneFails) {
   WriteText("blink.hex", BlinkHex());
   Chip("sim2:AT89S52")->SetSilenceAfter(4 + 12 + 4 + 10);  // stops early in the page
-  Result r = RunOnAll({"write", "blink.hex"});
-  EXPECT_EQ(1, r.status);
+  Result r = Expect(kOnAll + std::string("write blink.hex"), 1,
+                    HasSubstr("sim:AT89S52: wrote blink.hex to the AT89S52: 1 page written"), _);
   const std::vector<uint8_t> blink = Chip("sim:AT89S52")->Flash();
   EXPECT_EQ(0x02, blink[0]);
   EXPECT_EQ(blink, Chip("sim3:AT89S52")->Flash());
@@ -80,16 +75,12 @@ TEST_F(CliBatch, TheOtherChipsAreWrittenWhileOneFails) {
   }
   EXPECT_NE(std::string::npos, r.err.find("sim3:AT89S52: verifying: 100%\n")) << r.err;
   EXPECT_EQ(std::string::npos, r.err.find("sim2:AT89S52: verifying")) << r.err;
-  EXPECT_NE(std::string::npos,
-            r.out.find("sim:AT89S52: wrote blink.hex to the AT89S52: 1 page written"));
 }
 
 TEST_F(CliBatch, OnATerminalEachPortKeepsOneLineRedrawnInPlace) {
   WriteText("blink.hex", BlinkHex());
   Chip("sim3:AT89S52")->SetSilenceAfter(0);
-  Result r = RunOnAll({"write", "blink.hex"}, true);
-  EXPECT_EQ(1, r.status);
-  EXPECT_NE(std::string::npos, r.err.find("\x1b[3F")) << "no redraw of the three lines";
+  Result r = Expect(kOnAll + std::string("write blink.hex"), 1, _, HasSubstr("\x1b[3F"), true);
   const std::string last = r.err.substr(r.err.rfind("\x1b[3F") + 4);
   EXPECT_EQ("sim:AT89S52   done\x1b[K\nsim2:AT89S52  done\x1b[K\nsim3:AT89S52  failed\x1b[K\n",
             last);
@@ -97,9 +88,7 @@ TEST_F(CliBatch, OnATerminalEachPortKeepsOneLineRedrawnInPlace) {
 
 TEST_F(CliBatch, ABadInputFileStopsBeforeAnyPortIsTouched) {
   WriteText("bad.hex", ":00\n");
-  Result r = RunOnAll({"write", "bad.hex"});
-  EXPECT_EQ(2, r.status);
-  EXPECT_EQ(0u, r.err.find("isp89-cli: bad.hex line 1")) << r.err;
+  Expect(kOnAll + std::string("write bad.hex"), 2, _, StartsWith("isp89-cli: bad.hex line 1"));
   for (const std::string& port : kPorts) EXPECT_TRUE(Chip(port)->Events().empty()) << port;
 }
 
@@ -109,18 +98,10 @@ TEST_F(CliBatch, OnePortNamedTwiceIsRefusedBeforeAnythingIsSent) {
   setenv("ISP89_COM7", "sim:AT89S52", 1);
   std::filesystem::create_symlink("/dev/null", "null-link");
   const std::string link = std::filesystem::absolute("null-link").string();
-  const std::vector<std::vector<std::string>> cases = {
-      {"sim:AT89S52", "sim2:AT89S52", "sim:AT89S52"},
-      {"COM7", "sim:AT89S52"},
-      {link, "/dev/null"},
-  };
-  for (const auto& ports : cases) {
-    std::vector<std::string> arguments;
-    for (const std::string& port : ports) arguments.insert(arguments.end(), {"-p", port});
-    arguments.push_back("erase");
-    Result r = Run(arguments);
-    EXPECT_EQ(2, r.status) << ports[0];
-    EXPECT_NE(std::string::npos, r.err.find("are the same port")) << r.err;
+  for (const std::string& ports :
+       std::vector<std::string>{"-p sim:AT89S52 -p sim2:AT89S52 -p sim:AT89S52",
+                                "-p COM7 -p sim:AT89S52", "-p " + link + " -p /dev/null"}) {
+    Expect(ports + " erase", 2, _, HasSubstr("are the same port"));
   }
   unsetenv("ISP89_COM7");
   for (const std::string& port : kPorts) EXPECT_TRUE(Chip(port)->Events().empty()) << port;

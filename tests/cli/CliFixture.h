@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CliHelpers.h"
 #include "cli/CliApp.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimChip.h"
@@ -19,17 +20,21 @@ class CliFixture : public ::testing::Test {
  protected:
   struct Result {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
   };
 
-  Result Run(const std::vector<std::string>& arguments, bool terminal = false) {
-    std::ostringstream out, err;
-    Result result;
-    result.status = app_.Run(arguments, out, err, terminal);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+  // Runs the arguments of `line` and checks the status and what went to each stream, each check
+  // naming the line.
+  Result Expect(const std::string& line, int status, const Text& out, const Text& err,
+                bool terminal = false) {
+    std::ostringstream outStream, errStream;
+    // A braced list runs its parts in order: the command, then what it wrote.
+    const Result r{app_.Run(Words(line), outStream, errStream, terminal), outStream.str(),
+                   errStream.str()};
+    EXPECT_EQ(status, r.status) << line << "\n" << r.err;
+    EXPECT_THAT(r.out, out) << line;
+    EXPECT_THAT(r.err, err) << line;
+    return r;
   }
 
   std::shared_ptr<SimChip> Chip(const std::string& name = "sim:AT89S52") {
@@ -43,25 +48,8 @@ class CliFixture : public ::testing::Test {
     return bytes;
   }
 
-  static void WriteText(const std::string& path, const std::string& text) {
-    ScratchFolder::Write(path, std::vector<uint8_t>(text.begin(), text.end()));
-  }
-
-  static std::string ReadText(const std::string& path) {
-    std::vector<uint8_t> bytes = ScratchFolder::Read(path);
-    return std::string(bytes.begin(), bytes.end());
-  }
-
   ScratchFolder folder_;
   VirtualClock clock_;
   SimPortResolver resolver_{clock_};
   CliApp app_{resolver_, clock_};
 };
-
-// The blinking-LED program of the HEX tests, as a toolchain writes it.
-inline const char* BlinkHex() {
-  return ":03000000020030CB\n"
-         ":100030007581307590FFB29012004080F900000089\n"
-         ":090040007FFA7EFADEFEDFFA22EF\n"
-         ":00000001FF\n";
-}

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "image/IntelHexReader.h"
-#include "support/ScratchFolder.h"
 
 namespace {
 
-std::vector<uint8_t> FromHex(const std::vector<uint8_t>& text, uint32_t size = 8192) {
-  Buffer image = IntelHexReader::Parse(std::string(text.begin(), text.end()), "image.hex", size);
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
-}
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 
 // 4 KB of a pattern, and the 8 KB a read of an AT89S51 gives: the lower half mirrored.
 std::vector<uint8_t> Flash4k() {
@@ -41,31 +38,25 @@ TEST(LineSpeed, SignatureLockBitsAndErase) {
   ScratchFolder folder;
   ScratchFolder::Write("flash.bin", Flash4k());
   SimProcess sim({"--pace", "--chip", "AT89S51", "--flash", "flash.bin", "--keep", "kept.hex"});
-  const std::string port = sim.Port();
-  EXPECT_EQ("signature 1E 51 06: AT89S51\n", Cli({"-p", port, "signature"}).out);
-  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
-  Outcome written = Cli({"-p", port, "lock", "--write", "3"});
-  EXPECT_EQ(0, written.status) << written.err;
-  EXPECT_EQ("LB1=1 LB2=1 LB3=0\n", written.out);
-  EXPECT_EQ("LB1=1 LB2=1 LB3=0\n", Cli({"-p", port, "lock"}).out);
-  Outcome erase = Cli({"-p", port, "erase"});
-  EXPECT_EQ(0, erase.status) << erase.err;
-  EXPECT_EQ("erased the AT89S51 (blank check passed)\n", erase.out);
-  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
+  const std::string p = "-p " + sim.Port() + " ";
+  ExpectCli(p + "signature", 0, "signature 1E 51 06: AT89S51\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
+  ExpectCli(p + "lock --write 3", 0, "LB1=1 LB2=1 LB3=0\n", _);
+  ExpectCli(p + "lock", 0, "LB1=1 LB2=1 LB3=0\n", _);
+  ExpectCli(p + "erase", 0, "erased the AT89S51 (blank check passed)\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), FromHex(ScratchFolder::Read("kept.hex")));
+  EXPECT_EQ(std::vector<uint8_t>(8192, 0xFF), FlashOfHex(ReadText("kept.hex")));
 }
 
 TEST(LineSpeed, ReadsInBothFormats) {
   ScratchFolder folder;
   ScratchFolder::Write("flash.bin", Flash4k());
   SimProcess sim({"--pace", "--chip", "AT89S51", "--flash", "flash.bin"});
-  for (const char* file : {"out.bin", "out.hex"}) {
-    Outcome read = Cli({"-q", "-p", sim.Port(), "read", file});
-    EXPECT_EQ(0, read.status) << read.err;
-  }
+  for (const char* file : {"out.bin", "out.hex"})
+    ExpectCli("-q -p " + sim.Port() + " read " + file, 0, _, _);
   EXPECT_EQ(Mirrored(Flash4k()), ScratchFolder::Read("out.bin"));
-  EXPECT_EQ(Mirrored(Flash4k()), FromHex(ScratchFolder::Read("out.hex")));
+  EXPECT_EQ(Mirrored(Flash4k()), FlashOfHex(ReadText("out.hex")));
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -77,16 +68,15 @@ TEST(LineSpeed, WriteWithVerifyTenTimesInARowThenVerify) {
   SimProcess sim({"--pace", "--chip", "AT89S51", "--keep", "kept.hex"});
   for (int round = 0; round < 10; ++round) {
     const std::string file = round % 2 ? "b.bin" : "a.bin";
-    Outcome write = Cli({"-p", sim.Port(), "write", file});
-    EXPECT_EQ(0, write.status) << "round " << round << ": " << write.err;
-    EXPECT_EQ("wrote " + file + " to the AT89S51: 1 page written, 1 page verified\n", write.out);
+    SCOPED_TRACE("round " + std::to_string(round));
+    ExpectCli("-p " + sim.Port() + " write " + file, 0,
+              "wrote " + file + " to the AT89S51: 1 page written, 1 page verified\n", _);
   }
-  Outcome verify = Cli({"-q", "-p", sim.Port(), "verify", "b.bin"});
-  EXPECT_EQ(0, verify.status) << verify.err;
+  ExpectCli("-q -p " + sim.Port() + " verify b.bin", 0, _, _);
   EXPECT_EQ(0, sim.Stop());
   std::vector<uint8_t> b = OnePage(0x0F, 0x80);
   EXPECT_EQ(Mirrored(std::vector<uint8_t>(b.begin(), b.begin() + 4096)),
-            FromHex(ScratchFolder::Read("kept.hex")));
+            FlashOfHex(ReadText("kept.hex")));
 }
 
 // A loopback plug answers every byte with itself, 69 included: no command may take that
@@ -94,12 +84,8 @@ TEST(LineSpeed, WriteWithVerifyTenTimesInARowThenVerify) {
 TEST(LineSpeed, ALineThatEchoesFailsEveryCommandAndSavesNothing) {
   ScratchFolder folder;
   SimProcess sim({"--pace", "--echo"});
-  for (std::vector<std::string> command :
-       {std::vector<std::string>{"signature"}, {"lock"}, {"read", "out.bin"}}) {
-    command.insert(command.begin(), {"-p", sim.Port()});
-    Outcome outcome = Cli(command);
-    EXPECT_EQ(1, outcome.status) << command[2];
-    EXPECT_NE(std::string::npos, outcome.err.find("the line echoes every byte")) << outcome.err;
+  for (const std::string command : {"signature", "lock", "read out.bin"}) {
+    ExpectCli("-p " + sim.Port() + " " + command, 1, _, HasSubstr("the line echoes every byte"));
   }
   EXPECT_FALSE(std::filesystem::exists("out.bin"));
   EXPECT_EQ(0, sim.Stop());
@@ -111,11 +97,9 @@ TEST(LineSpeed, AUsbLatencyTimerSlowsAWholeReadAndIsExplained) {
   ScratchFolder folder;
   ScratchFolder::Write("flash.bin", Flash4k());
   SimProcess sim({"--pace", "--latency", "16", "--chip", "AT89S51", "--flash", "flash.bin"});
-  Outcome read = Cli({"-p", sim.Port(), "read", "out.bin"});
-  EXPECT_EQ(0, read.status) << read.err;
+  ExpectCli("-p " + sim.Port() + " read out.bin", 0, _,
+            AllOf(HasSubstr("the adapter holds its answers back"), HasSubstr("Latency Timer")));
   EXPECT_EQ(Mirrored(Flash4k()), ScratchFolder::Read("out.bin"));
-  EXPECT_NE(std::string::npos, read.err.find("the adapter holds its answers back")) << read.err;
-  EXPECT_NE(std::string::npos, read.err.find("Latency Timer")) << read.err;
   EXPECT_EQ(0, sim.Stop());
 }
 

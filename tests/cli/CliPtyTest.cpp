@@ -9,98 +9,59 @@
 #include <vector>
 
 #include "SimProcess.h"
-#include "image/IntelHexReader.h"
 #include "platform/NativePort.h"
 #include "platform/SystemClock.h"
 #include "sim/PtySimServer.h"
 #include "sim/SimChip.h"
 #include "support/ChildProcess.h"
-#include "support/ScratchFolder.h"
-
-namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
-
-const char kBlink[] =
-    ":03000000020030CB\n"
-    ":100030007581307590FFB29012004080F900000089\n"
-    ":090040007FFA7EFADEFEDFFA22EF\n"
-    ":00000001FF\n";
-
-std::vector<uint8_t> Image(const std::string& hex) {
-  Buffer image = IntelHexReader::Parse(hex, "image.hex", 8192);
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
-}
-
-std::string Text(const std::vector<uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
-}  // namespace
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 TEST(CliOverPseudoTerminal, EveryCommandAgainstIsp89Sim) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  WriteText("blink.hex", BlinkHex());
   SimProcess sim({"--chip", "AT89S52", "--keep", "kept.hex", "--lock", "4"});
   ASSERT_EQ(0u, sim.Port().find("/dev/")) << sim.Port();
-  const std::string port = sim.Port();
-
-  Outcome signature = Cli({"-p", port, "signature"});
-  EXPECT_EQ(0, signature.status) << signature.err;
-  EXPECT_EQ("signature 1E 52 06: AT89S52\n", signature.out);
-
-  Outcome lock = Cli({"-p", port, "lock"});
-  EXPECT_EQ("LB1=0 LB2=0 LB3=1\n", lock.out);
-
-  Outcome write = Cli({"-p", port, "write", "blink.hex"});
-  EXPECT_EQ(0, write.status) << write.err;
-  EXPECT_EQ("wrote blink.hex to the AT89S52: 1 page written, 1 page verified\n", write.out);
-  EXPECT_NE(std::string::npos, write.err.find("writing: 100%\n"));
-
-  Outcome verify = Cli({"-p", port, "-d", "AT89S52", "verify", "blink.hex"});
-  EXPECT_EQ(0, verify.status) << verify.err;
-
-  Outcome read = Cli({"-q", "-p", port, "-d", "AT89S52", "read", "back.bin"});
-  EXPECT_EQ(0, read.status) << read.err;
-  EXPECT_EQ("", read.out + read.err);
-  EXPECT_EQ(Image(kBlink), ScratchFolder::Read("back.bin"));
+  const std::string p = "-p " + sim.Port() + " ";
+  ExpectCli(p + "signature", 0, "signature 1E 52 06: AT89S52\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=1\n", _);
+  ExpectCli(p + "write blink.hex", 0,
+            "wrote blink.hex to the AT89S52: 1 page written, 1 page verified\n",
+            HasSubstr("writing: 100%\n"));
+  ExpectCli(p + "-d AT89S52 verify blink.hex", 0, _, _);
+  ExpectCli("-q " + p + "-d AT89S52 read back.bin", 0, "", "");
+  EXPECT_EQ(FlashOfHex(BlinkHex()), ScratchFolder::Read("back.bin"));
   // The simulator kept what was written.
-  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
-
-  Outcome lockWrite = Cli({"-p", port, "lock", "--write", "1"});
-  EXPECT_EQ(0, lockWrite.status) << lockWrite.err;
-  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", lockWrite.out);
-
-  Outcome erase = Cli({"-p", port, "erase"});
-  EXPECT_EQ(0, erase.status) << erase.err;
-  EXPECT_EQ("erased the AT89S52 (blank check passed)\n", erase.out);
-  EXPECT_EQ("LB1=0 LB2=0 LB3=0\n", Cli({"-p", port, "lock"}).out);
-
+  EXPECT_EQ(FlashOfHex(BlinkHex()), FlashOfHex(ReadText("kept.hex")));
+  ExpectCli(p + "lock --write 1", 0, "LB1=1 LB2=0 LB3=0\n", _);
+  ExpectCli(p + "erase", 0, "erased the AT89S52 (blank check passed)\n", _);
+  ExpectCli(p + "lock", 0, "LB1=0 LB2=0 LB3=0\n", _);
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(":00000001FF\n", Text(ScratchFolder::Read("kept.hex")));
+  EXPECT_EQ(":00000001FF\n", ReadText("kept.hex"));
 }
 
 TEST(CliOverPseudoTerminal, KeptFlashIsServedAgainAndVerifyCatchesADifference) {
   ScratchFolder folder;
-  ScratchFolder::Write("kept.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
-  std::vector<uint8_t> changed = Image(kBlink);
+  WriteText("kept.hex", BlinkHex());
+  std::vector<uint8_t> changed = FlashOfHex(BlinkHex());
   changed[0x0041] = 0x00;
   changed[0x0100] = 0x00;
   ScratchFolder::Write("changed.bin", changed);
   SimProcess sim({"--chip", "AT89S51", "--keep", "kept.hex"});
-
-  Outcome differs = Cli({"-p", sim.Port(), "verify", "changed.bin"});
-  EXPECT_EQ(1, differs.status);
+  Outcome differs = ExpectCli("-p " + sim.Port() + " verify changed.bin", 1, _, _);
   EXPECT_EQ(
       "isp89-cli: verify failed: 2 of 4096 bytes differ; the first at 0041: chip FA, "
       "changed.bin 00\n",
       differs.err.substr(differs.err.find("isp89-cli:")));
-  Outcome wrongDevice = Cli({"-p", sim.Port(), "-d", "AT89S52", "erase"});
-  EXPECT_EQ(1, wrongDevice.status);
-  EXPECT_NE(std::string::npos, wrongDevice.err.find("1E 51 06 is the AT89S51's"));
+  ExpectCli("-p " + sim.Port() + " -d AT89S52 erase", 1, _, HasSubstr("1E 51 06 is the AT89S51's"));
   EXPECT_EQ(0, sim.Stop());
-  EXPECT_EQ(Image(kBlink), Image(Text(ScratchFolder::Read("kept.hex"))));
+  EXPECT_EQ(FlashOfHex(BlinkHex()), FlashOfHex(ReadText("kept.hex")));
 }
 
 TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
@@ -108,36 +69,27 @@ TEST(CliOverPseudoTerminal, ErrorsEndWithTheirStatusAndOneLine) {
   ScratchFolder::Write("bad.hex", {':', '0', '0', '\n'});
   ScratchFolder::Write("long.bin", std::vector<uint8_t>(9000, 0x5A));
   struct Case {
-    std::vector<std::string> arguments;
+    std::string line;
     int status;
     std::string start;
   } cases[] = {
-      {{"-p", "sim", "frobnicate"}, 2, "isp89-cli: unknown command 'frobnicate'"},
-      {{"-p", "sim", "--fast", "lock"}, 2, "isp89-cli: unknown option '--fast'"},
-      {{"-p", "sim", "-d", "AT90S8515", "lock"}, 2, "isp89-cli: unknown device 'AT90S8515'"},
-      {{"-p", "COM0", "lock"}, 2, "isp89-cli: unknown port 'COM0'"},
-      {{"-p", "LPT1", "lock"},
-       1,
-       "isp89-cli: cannot open LPT1: no serial port has the USB "
-       "serial number 'LPT1'"},
-      {{"-p", "sim", "write", "missing.hex"}, 2, "isp89-cli: cannot open missing.hex: "},
-      {{"-p", "sim", "write", "bad.hex"}, 2, "isp89-cli: bad.hex line 1: the line is too short"},
-      {{"-p", "sim", "verify", "."}, 2, "isp89-cli: . is a folder, not an image file"},
-      {{"-p", "/nonexistent/ttyUSB7", "lock"}, 1, "isp89-cli: cannot open /nonexistent/ttyUSB7: "},
+      {"-p sim frobnicate", 2, "isp89-cli: unknown command 'frobnicate'"},
+      {"-p sim --fast lock", 2, "isp89-cli: unknown option '--fast'"},
+      {"-p sim -d AT90S8515 lock", 2, "isp89-cli: unknown device 'AT90S8515'"},
+      {"-p COM0 lock", 2, "isp89-cli: unknown port 'COM0'"},
+      {"-p LPT1 lock", 1,
+       "isp89-cli: cannot open LPT1: no serial port has the USB serial number 'LPT1'"},
+      {"-p sim write missing.hex", 2, "isp89-cli: cannot open missing.hex: "},
+      {"-p sim write bad.hex", 2, "isp89-cli: bad.hex line 1: the line is too short"},
+      {"-p sim verify .", 2, "isp89-cli: . is a folder, not an image file"},
+      {"-p /nonexistent/ttyUSB7 lock", 1, "isp89-cli: cannot open /nonexistent/ttyUSB7: "},
   };
-  for (const Case& c : cases) {
-    Outcome outcome = Cli(c.arguments);
-    EXPECT_EQ(c.status, outcome.status) << outcome.err;
-    EXPECT_EQ(0u, outcome.err.find(c.start)) << outcome.err;
-    EXPECT_EQ(outcome.err.size() - 1, outcome.err.find('\n')) << outcome.err;
-  }
-  Outcome help = Cli({"--help"});
-  EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u, help.out.find("Usage: isp89-cli"));
-  Outcome longer = Cli({"-q", "-p", "sim", "verify", "long.bin"});
-  EXPECT_EQ(1, longer.status);  // the in-process chip is erased, so it differs
-  EXPECT_EQ(0u, longer.err.find("warning: long.bin is 9000 bytes, longer than the 8192-byte "
-                                "memory; the first 8192 bytes are used\n"));
+  for (const Case& c : cases) ExpectCli(c.line, c.status, _, AllOf(StartsWith(c.start), OneLine()));
+  ExpectCli("--help", 0, StartsWith("Usage: isp89-cli"), _);
+  // The in-process chip is erased, so it differs.
+  ExpectCli("-q -p sim verify long.bin", 1, _,
+            StartsWith("warning: long.bin is 9000 bytes, longer than the 8192-byte memory; the "
+                       "first 8192 bytes are used\n"));
 }
 
 TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
@@ -146,22 +98,18 @@ TEST(CliOverPseudoTerminal, APortInUseIsRefused) {
   std::unique_ptr<CommPort> holder = OpenNativePort(sim.Port(), failure);
   ASSERT_TRUE(holder) << failure.reason;
   auto start = steady_clock::now();
-  Outcome busy = Cli({"-p", sim.Port(), "signature"});
-  EXPECT_EQ(1, busy.status);
-  EXPECT_NE(std::string::npos, busy.err.find("in use by another program")) << busy.err;
+  ExpectCli("-p " + sim.Port() + " signature", 1, _, HasSubstr("in use by another program"));
   EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
   holder.reset();
-  EXPECT_EQ(0, Cli({"-p", sim.Port(), "signature"}).status);
+  ExpectCli("-p " + sim.Port() + " signature", 0, _, _);
   EXPECT_EQ(0, sim.Stop());
 }
 
 TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
   ScratchFolder folder;
   SimProcess sim({"--silent-after", "3000"});
-  Outcome read = Cli({"-p", sim.Port(), "-d", "AT89S51", "read", "out.bin"});
-  EXPECT_EQ(1, read.status);
-  EXPECT_NE(std::string::npos,
-            read.err.find("isp89-cli: " + sim.Port() + ": the programmer did not answer"));
+  ExpectCli("-p " + sim.Port() + " -d AT89S51 read out.bin", 1, _,
+            HasSubstr("isp89-cli: " + sim.Port() + ": the programmer did not answer"));
   EXPECT_FALSE(std::filesystem::exists("out.bin"));
   EXPECT_EQ(0, sim.Stop());
 }
@@ -169,7 +117,7 @@ TEST(CliOverPseudoTerminal, Isp89SimGoingSilentFailsTheRead) {
 // The command must end within about a second of the adapter's last answer.
 TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
+  WriteText("blink.hex", BlinkHex());
   auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, SystemClock::Instance());
   const uint64_t lastAnswer = 4 + 2 + 700;  // programming enable, then into page 2
   chip->SetSilenceAfter(lastAnswer);
@@ -185,23 +133,22 @@ TEST(CliOverPseudoTerminal, ASilentAdapterEndsTheCommandWithinASecond) {
 
 TEST(Isp89SimProgram, OptionsSetTheChipAndBadOnesEndWithStatusTwo) {
   ScratchFolder folder;
-  ScratchFolder::Write("blink.hex", std::vector<uint8_t>(kBlink, kBlink + sizeof kBlink - 1));
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--chip", "AT89C2051"}, {"--lock", "8"}, {"--flash", "missing.hex"}, {"--bogus"}}) {
-    bad.insert(bad.begin(), ISP89_SIM_PATH);
-    ChildProcess sim(bad);
-    EXPECT_EQ(2, sim.Wait()) << bad[1];
-    EXPECT_EQ("", sim.Out());
-    EXPECT_EQ(0u, sim.Err().find("isp89-sim: ")) << sim.Err();
+  WriteText("blink.hex", BlinkHex());
+  for (const std::string bad : {"--chip AT89C2051", "--lock 8", "--flash missing.hex", "--bogus"}) {
+    std::vector<std::string> arguments = Words(bad);
+    arguments.insert(arguments.begin(), ISP89_SIM_PATH);
+    ChildProcess sim(arguments);
+    EXPECT_EQ(2, sim.Wait()) << bad;
+    EXPECT_EQ("", sim.Out()) << bad;
+    EXPECT_THAT(sim.Err(), StartsWith("isp89-sim: ")) << bad;
   }
   ChildProcess help({ISP89_SIM_PATH, "--help"});
   EXPECT_EQ(0, help.Wait());
   EXPECT_EQ(0u, help.Out().find("Usage: isp89-sim"));
 
   SimProcess sim({"--chip", "AT89S52", "--flash", "blink.hex", "--lock", "1"});
-  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", Cli({"-p", sim.Port(), "lock"}).out);
-  Outcome verify = Cli({"-p", sim.Port(), "-d", "AT89S52", "verify", "blink.hex"});
-  EXPECT_EQ(0, verify.status) << verify.err;
+  EXPECT_EQ("LB1=1 LB2=0 LB3=0\n", Cli("-p " + sim.Port() + " lock").out);
+  ExpectCli("-p " + sim.Port() + " -d AT89S52 verify blink.hex", 0, _, _);
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -239,9 +186,7 @@ TEST(CliOverPseudoTerminal, PortsOnAMachineWithoutSerialPortsSaysSo) {
 
 TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
   SimProcess sim({});
-  Outcome ports = Cli({"ports"});
-  EXPECT_EQ(0, ports.status) << ports.err;
-  EXPECT_EQ(std::string::npos, ports.out.find(sim.Port())) << ports.out;
+  ExpectCli("ports", 0, Not(HasSubstr(sim.Port())), _);
   EXPECT_EQ(0, sim.Stop());
 }
 
@@ -250,16 +195,14 @@ TEST(CliOverPseudoTerminal, APseudoTerminalIsNotListedAsASerialPort) {
 TEST(CliOverPseudoTerminal, SeveralAdaptersAtOnceWithOneSilent) {
   SimProcess good({"--chip", "AT89S52"});
   SimProcess silent({"--silent-after", "0"});
-  Outcome run = Cli({"-p", good.Port(), "-p", silent.Port(), "signature"});
-  EXPECT_EQ(1, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find(good.Port() + ": signature 1E 52 06: AT89S52\n"))
-      << run.out;
+  Outcome run = ExpectCli("-p " + good.Port() + " -p " + silent.Port() + " signature", 1,
+                          AllOf(HasSubstr(good.Port() + ": signature 1E 52 06: AT89S52\n"),
+                                HasSubstr("\n" + good.Port() + " ")),
+                          _);
   const size_t row = run.out.rfind("\n" + silent.Port() + " ");
   ASSERT_NE(std::string::npos, row) << run.out;
-  EXPECT_NE(std::string::npos,
-            run.out.find("failed: " + silent.Port() + ": the programmer did not answer", row))
-      << run.out;
-  EXPECT_NE(std::string::npos, run.out.find("\n" + good.Port() + " ")) << run.out;
+  EXPECT_THAT(run.out.substr(row),
+              HasSubstr("failed: " + silent.Port() + ": the programmer did not answer"));
   EXPECT_EQ(0, good.Stop());
   EXPECT_EQ(0, silent.Stop());
 }

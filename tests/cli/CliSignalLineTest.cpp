@@ -10,8 +10,6 @@
 #include <thread>
 
 #include "SimProcess.h"
-#include "image/IntelHexReader.h"
-#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -64,13 +62,12 @@ TEST(LineSpeed, ASignalStopsAWriteAtAPageAndSaysWhatTheChipHolds) {
     const size_t whole = range == std::string::npos ? 1 : std::stoul(err.substr(range + 8)) + 1;
     EXPECT_EQ(before, SpeedOf(sim.Port())) << "the terminal is left at 4800 baud";
     // The next command's bytes follow the last ones written: then they have reached the chip.
-    EXPECT_EQ(0, Cli({"-p", sim.Port(), "signature"}).status);
+    ExpectCli("-p " + sim.Port() + " signature", 0, ::testing::_, ::testing::_);
     EXPECT_EQ(0, sim.Stop());
-    const std::vector<uint8_t> text = ScratchFolder::Read("kept.hex");
-    Buffer kept = IntelHexReader::Parse(std::string(text.begin(), text.end()), "kept.hex", 8192);
+    const std::vector<uint8_t> kept = FlashOfHex(ReadText("kept.hex"));
     const size_t touched = whole + (cutShort ? 1 : 0);
-    EXPECT_TRUE(std::equal(image.begin(), image.begin() + whole * 256, kept.Data()));
-    EXPECT_TRUE(std::all_of(kept.Data() + touched * 256, kept.Data() + 8192,
-                            [](uint8_t b) { return b == 0xFF; }));
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + whole * 256, kept.begin()));
+    EXPECT_TRUE(
+        std::all_of(kept.begin() + touched * 256, kept.end(), [](uint8_t b) { return b == 0xFF; }));
   }
 }

@@ -20,30 +20,25 @@ TEST(CliStandardStreams, AClosedOrBrokenStreamNeverReachesTheWireAndFailsTheStat
   errClosed.closeErr = true;
   readerGone.outReaderGone = true;
   const struct {
-    std::vector<std::string> command;
+    std::string command;
     ChildStreams streams;
     std::string lastError;  // the standard error's last line, when it is open
   } cases[] = {
-      {{"write", "P1.bin"},
-       outClosed,
+      {"write P1.bin", outClosed,
        "isp89-cli: cannot write to the standard output (closed, or its reader has gone): what "
        "the command said is lost\n"},
-      {{"write", "P1.bin"}, errClosed, ""},
-      {{"-q", "read", "-"},
-       readerGone,
-       "isp89-cli: cannot write the image to the standard output\n"},
+      {"write P1.bin", errClosed, ""},
+      {"-q read -", readerGone, "isp89-cli: cannot write the image to the standard output\n"},
   };
   for (const auto& c : cases) {
     SimProcess sim({"--chip", "AT89S52"});
-    std::vector<std::string> command = {"-p", sim.Port()};
-    command.insert(command.end(), c.command.begin(), c.command.end());
-    Outcome outcome = Cli(command, c.streams);
+    Outcome outcome = Cli("-p " + sim.Port() + " " + c.command, c.streams);
     EXPECT_EQ(1, outcome.status) << c.lastError;
     EXPECT_EQ(0, outcome.killedBy) << "not ended by SIGPIPE";
     const size_t last = outcome.err.rfind('\n', outcome.err.size() - 2);
     EXPECT_EQ(c.lastError, outcome.err.substr(last == std::string::npos ? 0 : last + 1));
-    if (c.command.back() == "P1.bin") {
-      EXPECT_EQ(0, Cli({"-q", "-p", sim.Port(), "verify", "P1.bin"}).status) << c.lastError;
+    if (c.command == "write P1.bin") {
+      EXPECT_EQ(0, Cli("-q -p " + sim.Port() + " verify P1.bin").status) << c.lastError;
     }
     EXPECT_EQ(0, sim.Stop());
   }
@@ -52,22 +47,20 @@ TEST(CliStandardStreams, AClosedOrBrokenStreamNeverReachesTheWireAndFailsTheStat
 // isp89-sim cannot serve without telling its terminal's path, nor keep the flash in a place
 // where it could never save it: both are found at start.
 TEST(CliStandardStreams, ASimulatorThatCouldNotServeAsAskedEndsAtOnce) {
-  ChildStreams outClosed;
+  ChildStreams outClosed, none;
   outClosed.closeOut = true;
   const struct {
-    std::vector<std::string> options;
+    std::string options;
     ChildStreams streams;
     int status;
     std::string err;  // its start
   } cases[] = {
-      {{"--chip", "AT89S52"}, outClosed, 1, "isp89-sim: cannot write the terminal's path"},
-      {{"--keep", "/nonexistent/kept.hex"},
-       {},
-       2,
+      {"--chip AT89S52", outClosed, 1, "isp89-sim: cannot write the terminal's path"},
+      {"--keep /nonexistent/kept.hex", none, 2,
        "isp89-sim: --keep: cannot save /nonexistent/kept.hex: there is no folder /nonexistent"},
   };
   for (const auto& c : cases) {
-    SimProcess sim(c.options, c.streams);
+    SimProcess sim(Words(c.options), c.streams);
     EXPECT_EQ(c.status, sim.Wait()) << c.err;
     EXPECT_EQ(0u, sim.Err().find(c.err)) << sim.Err();
   }

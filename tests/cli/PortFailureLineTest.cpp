@@ -10,27 +10,18 @@ namespace {
 
 using Cause = PortOpenFailure::Cause;
 
+// A failure to open `name`; `group`, `via` and `listedPath` as a port's owner, the variable
+// that named it and the path the system lists for it give them.
 PortOpenFailure Failure(Cause cause, const std::string& name, const std::string& device,
-                        const std::string& reason) {
+                        const std::string& reason, const std::string& group = "",
+                        const std::string& via = "", const std::string& listedPath = "") {
   PortOpenFailure failure = PortOpenFailure::Of(name);
   failure.cause = cause;
   failure.device = device;
   failure.reason = reason;
-  return failure;
-}
-
-PortOpenFailure WithGroup(PortOpenFailure failure, const std::string& group) {
   failure.group = group;
-  return failure;
-}
-
-PortOpenFailure WithVia(PortOpenFailure failure, const std::string& via) {
   failure.via = via;
-  return failure;
-}
-
-PortOpenFailure WithListedPath(PortOpenFailure failure, const std::string& path) {
-  failure.listedPath = path;
+  failure.listedPath = listedPath;
   return failure;
 }
 
@@ -53,14 +44,12 @@ TEST(PortFailureLine, EachCauseEndsWithWhatAShellUserCanDo) {
        "cannot open /dev/ttyUSB0: No such file or directory; there is no such device: connect "
        "the adapter " +
            listing},
-      {WithGroup(Failure(Cause::Permission, "/dev/ttyUSB0", "/dev/ttyUSB0", "Permission denied"),
-                 "dialout"),
+      {Failure(Cause::Permission, "/dev/ttyUSB0", "/dev/ttyUSB0", "Permission denied", "dialout"),
        "cannot open /dev/ttyUSB0: Permission denied; the device belongs to the group dialout, "
        "and your user is not in it: add it (sudo usermod -aG dialout $USER), then log in again"},
       {Failure(Cause::Permission, "COM2", "/dev/ttyS1", "Permission denied"),
        "cannot open COM2 (/dev/ttyS1): Permission denied; your user may not open this device"},
-      {WithGroup(Failure(Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied"),
-                 "plugdev"),
+      {Failure(Cause::UsbPermission, "ftdi", "ftdi:A50285BI", "Access denied", "plugdev"),
        std::string("cannot open ftdi (ftdi:A50285BI): Access denied; USB access to the FTDI chip "
                    "was refused: the udev rule ") +
            kFtdiUdevRule +
@@ -74,16 +63,15 @@ TEST(PortFailureLine, EachCauseEndsWithWhatAShellUserCanDo) {
        "cannot open /tmp/x: Inappropriate ioctl for device; this is not a serial port"},
       {Failure(Cause::SeveralUsbMatch, "usb:0403:6001", "", several),
        "cannot open usb:0403:6001: " + several + "; choose one by its serial number or its path"},
-      {WithListedPath(Failure(Cause::NoUsbMatch, "ttyUSB0", "",
-                              "no serial port has the USB serial number 'ttyUSB0'"),
-                      "/dev/ttyUSB0"),
+      {Failure(Cause::NoUsbMatch, "ttyUSB0", "",
+               "no serial port has the USB serial number 'ttyUSB0'", "", "", "/dev/ttyUSB0"),
        "cannot open ttyUSB0: no serial port has the USB serial number 'ttyUSB0'; to name the "
        "device, give its path: /dev/ttyUSB0"},
       {Failure(Cause::UnknownName, "sim:X", "", "'sim:X' names no simulated chip"),
        "cannot open sim:X: 'sim:X' names no simulated chip"},
-      {WithVia(Failure(Cause::SettingsRefused, "COM4", "/dev/ttyUSB0", refused), "from ISP89_COM4"),
+      {Failure(Cause::SettingsRefused, "COM4", "/dev/ttyUSB0", refused, "", "from ISP89_COM4"),
        "COM4: " + refused},
-      {WithVia(Failure(Cause::Other, "COM4", "fake:X", "fakes do not open"), "from ISP89_COM4"),
+      {Failure(Cause::Other, "COM4", "fake:X", "fakes do not open", "", "from ISP89_COM4"),
        "cannot open COM4 (fake:X, from ISP89_COM4): fakes do not open"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, PortFailureLine(c.failure));

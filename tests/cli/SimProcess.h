@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CliHelpers.h"
 #include "support/ChildProcess.h"
 
 struct Outcome {
@@ -16,14 +17,22 @@ struct Outcome {
   int killedBy = 0;  // the signal that ended the program, if one did
 };
 
-inline Outcome Cli(std::vector<std::string> arguments, ChildStreams streams = {}) {
+// isp89-cli run with the arguments of `line`.
+inline Outcome Cli(const std::string& line, ChildStreams streams = {}) {
+  std::vector<std::string> arguments = Words(line);
   arguments.insert(arguments.begin(), ISP89_CLI_PATH);
   ChildProcess cli(arguments, streams);
-  Outcome outcome;
-  outcome.status = cli.Wait();
-  outcome.out = cli.Out();
-  outcome.err = cli.Err();
-  outcome.killedBy = cli.KilledBy();
+  const int status = cli.Wait();
+  return {status, cli.Out(), cli.Err(), cli.KilledBy()};
+}
+
+// Runs `line` and checks the status and what went to each stream, each check naming the line.
+inline Outcome ExpectCli(const std::string& line, int status, const Text& out, const Text& err,
+                         ChildStreams streams = {}) {
+  Outcome outcome = Cli(line, streams);
+  EXPECT_EQ(status, outcome.status) << line << "\n" << outcome.err;
+  EXPECT_THAT(outcome.out, out) << line;
+  EXPECT_THAT(outcome.err, err) << line;
   return outcome;
 }
 
