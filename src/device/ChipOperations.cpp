@@ -234,13 +234,8 @@ void ChipOperations::Write() {
     // The answers of the last bytes prove they reached the chip before the session ends.
     return session_.CollectAnswers();
   }
-  const std::vector<uint8_t> checked =
-      request_->check == ChipRequest::Check::Whole ? FlashPages() : written;
-  auto chip = std::make_shared<Buffer>(kImageSize);
-  outcome_.readBack = chip;
-  ReadPages(checked, *chip, ProcessListener::PHASE_VERIFYING);
-  Compare(*chip, image, checked);
-  outcome_.pagesVerified = static_cast<int>(checked.size());
+  ReadBackAndCompare(request_->check == ChipRequest::Check::Whole ? FlashPages() : written, image,
+                     ProcessListener::PHASE_VERIFYING);
   session_.CollectAnswers();
 }
 
@@ -248,11 +243,7 @@ void ChipOperations::Verify() {
   const Buffer& image = *request_->image;
   CheckFitsFlash(image);
   CheckReadable();
-  auto chip = std::make_shared<Buffer>(kImageSize);
-  outcome_.readBack = chip;
-  ReadPages(FlashPages(), *chip, ProcessListener::PHASE_VERIFYING);
-  Compare(*chip, image, FlashPages());
-  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
+  ReadBackAndCompare(FlashPages(), image, ProcessListener::PHASE_VERIFYING);
 }
 
 // The erase cleared the lock bits: the blank check needs no look at them.
@@ -268,11 +259,17 @@ void ChipOperations::BlankCheck() {
 }
 
 void ChipOperations::CheckBlank() {
+  ReadBackAndCompare(FlashPages(), Buffer(kImageSize), ProcessListener::PHASE_BLANK_CHECK);
+}
+
+// The chip's bytes are kept in the outcome, so that a mismatch can be shown beside the file's.
+void ChipOperations::ReadBackAndCompare(const std::vector<uint8_t>& pages, const Buffer& expected,
+                                        ProcessListener::Phase phase) {
   auto chip = std::make_shared<Buffer>(kImageSize);
   outcome_.readBack = chip;
-  ReadPages(FlashPages(), *chip, ProcessListener::PHASE_BLANK_CHECK);
-  Compare(*chip, Buffer(kImageSize), FlashPages());
-  outcome_.pagesVerified = static_cast<int>(FlashPages().size());
+  ReadPages(pages, *chip, phase);
+  Compare(*chip, expected, pages);
+  outcome_.pagesVerified = static_cast<int>(pages.size());
 }
 
 void ChipOperations::WriteLockBits() {

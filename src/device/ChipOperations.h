@@ -55,6 +55,9 @@ class ChipOperations {
   // Throws a Mismatch naming the first difference in `pages` and the count.
   void Compare(const Buffer& actual, const Buffer& expected,
                const std::vector<uint8_t>& pages) const;
+  // Reads `pages` back into the outcome's readBack and compares them with `expected`.
+  void ReadBackAndCompare(const std::vector<uint8_t>& pages, const Buffer& expected,
+                          ProcessListener::Phase phase);
   [[noreturn]] void Fail(ChipFailure::Kind kind, ChipFailure::Facts facts) const;
   ChipFailure::Facts SignatureFacts() const;
   void BeginPhase(ProcessListener::Phase phase);
