@@ -23,12 +23,6 @@ using Kind = ChipFailure::Kind;
 
 const char* const kSignatureOnWire = " 28 00 00 00 28 01 00 00 28 02 00 00";
 
-std::vector<uint8_t> Pattern(uint32_t dataBytes = 8192) {
-  std::vector<uint8_t> bytes(8192, 0xFF);
-  for (uint32_t i = 0; i < dataBytes; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-  return bytes;
-}
-
 std::string PageReads(unsigned pages) {
   std::string text;
   for (unsigned page = 0; page < pages; ++page) {
@@ -47,23 +41,6 @@ ChipRequest Request(Operation operation, Check check = Check::Changed,
   request.image = std::move(image);
   request.lockMode = lockMode;
   return request;
-}
-
-// The failure, or nullopt when the request succeeded.
-std::optional<ChipFailure> FailureIn(DeviceBench& bench, const ChipRequest& request,
-                                     ChipOutcome& outcome) {
-  try {
-    ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
-    ChipOperations(session, &bench.listener, outcome).Run(request);
-  } catch (const ChipFailure& failure) {
-    return failure;
-  }
-  return std::nullopt;
-}
-
-std::optional<Kind> KindOf(DeviceBench& bench, const ChipRequest& request, ChipOutcome& outcome) {
-  std::optional<ChipFailure> failure = FailureIn(bench, request, outcome);
-  return failure ? std::optional<Kind>(failure->What()) : std::nullopt;
 }
 
 // After the reset, Programming Enable and the signature: the instructions, their waits, and
@@ -111,11 +88,12 @@ TEST(ChipOperationsWire, ReadStreamsTheChipsOwnPages) {
     ChipOutcome outcome = bench.Run(Request(Operation::Read));
     const bool small = model == SimChip::Model::AT89S51;
     EXPECT_EQ(bench.Wire(),
-              EnableOnWire() + kSignatureOnWire + " 24 00 00 00" + PageReads(small ? 16 : 32));
-    ASSERT_TRUE(outcome.image);
+              EnableOnWire() + kSignatureOnWire + " 24 00 00 00" + PageReads(small ? 16 : 32))
+        << small;
+    ASSERT_TRUE(outcome.image) << small;
     std::vector<uint8_t> expected = Pattern();
     if (small) std::copy_n(expected.begin(), 4096, expected.begin() + 4096);
-    EXPECT_EQ(Bytes(*outcome.image), expected);
+    EXPECT_EQ(Bytes(*outcome.image), expected) << small;
   }
 }
 
@@ -133,34 +111,29 @@ TEST(ChipOperationsWire, WriteSendsOnlyPagesWithDataAndReadsBackAsAsked) {
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     const std::vector<uint8_t> image = Pattern(2 * 256);
     ChipOutcome outcome = bench.Run(Request(Operation::Write, c.check, ImageOf(image)));
-    EXPECT_EQ(bench.chip->Flash(), image);
-    EXPECT_EQ(outcome.pagesWritten, 2);
-    EXPECT_EQ(outcome.pagesVerified, c.verified);
-    EXPECT_TRUE(outcome.erased);
-    EXPECT_EQ(bench.chip->WrittenBytes().size(), 4 + 12 + 4 + 2 * 258 + c.pagesReadBack * 258);
+    const unsigned row = c.pagesReadBack;
+    EXPECT_EQ(bench.chip->Flash(), image) << row;
+    EXPECT_EQ(outcome.pagesWritten, 2) << row;
+    EXPECT_EQ(outcome.pagesVerified, c.verified) << row;
+    EXPECT_TRUE(outcome.erased) << row;
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), 4 + 12 + 4 + 2 * 258 + row * 258) << row;
   }
 }
 
 TEST(ChipOperationsProgress, EachPhaseIsAnnouncedAndCountsItsPagesToAHundred) {
   DeviceBench bench;
   bench.Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
-  std::vector<std::pair<int, int>> notes;
-  for (const auto& note : bench.listener.notes) notes.push_back({note.kind, note.value});
   using L = ProcessListener;
-  const std::vector<std::pair<int, int>> expected = {{L::NOTIFY_PHASE, L::PHASE_ERASING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PHASE, L::PHASE_WRITING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PROGRESS, 25},
-                                                     {L::NOTIFY_PROGRESS, 50},
-                                                     {L::NOTIFY_PROGRESS, 75},
-                                                     {L::NOTIFY_PROGRESS, 100},
-                                                     {L::NOTIFY_PHASE, L::PHASE_VERIFYING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PROGRESS, 25},
-                                                     {L::NOTIFY_PROGRESS, 50},
-                                                     {L::NOTIFY_PROGRESS, 75},
-                                                     {L::NOTIFY_PROGRESS, 100}};
+  std::string notes;  // each phase named, then its progress
+  for (const auto& note : bench.listener.notes) {
+    notes += (note.kind == L::NOTIFY_PHASE      ? " phase "
+              : note.kind == L::NOTIFY_PROGRESS ? " "
+                                                : " ?") +
+             std::to_string(note.value);
+  }
+  const std::string expected = " phase " + std::to_string(L::PHASE_ERASING) + " 0 phase " +
+                               std::to_string(L::PHASE_WRITING) + " 0 25 50 75 100 phase " +
+                               std::to_string(L::PHASE_VERIFYING) + " 0 25 50 75 100";
   EXPECT_EQ(notes, expected);
 }
 
@@ -228,8 +201,9 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
     if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
     request.force = c.asked == kForce;
     request.eraseLocked = c.asked == kEraseLocked;
-    ChipOutcome outcome;
-    EXPECT_EQ(KindOf(bench, request, outcome), c.failure) << c.name;
+    ChipOutcome outcome = bench.Run(request);
+    EXPECT_EQ(bench.FailureKind(), c.failure) << c.name;
+    EXPECT_EQ(bench.failure.empty(), !c.failure) << c.name << ": " << bench.failure;
     EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
     EXPECT_EQ(bench.chip->LockBits() == 0, c.flashChanged || c.lockBits == 0) << c.name;
     EXPECT_EQ(outcome.erasedFirst, c.erasedFirst) << c.name;
@@ -255,9 +229,8 @@ TEST(ChipOperationsGuards, AMismatchNamesTheFirstDifferenceAndTheCount) {
   std::vector<uint8_t> image = flash;
   image[0x0123] ^= 0xFF;
   image[0x1F00] ^= 0x01;
-  ChipOutcome outcome;
-  std::optional<ChipFailure> failure =
-      FailureIn(bench, Request(Operation::Verify, Check::Changed, ImageOf(image)), outcome);
+  ChipOutcome outcome = bench.Run(Request(Operation::Verify, Check::Changed, ImageOf(image)));
+  const std::optional<ChipFailure>& failure = bench.chipFailure;
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->Of().difference.count, 2u);
   EXPECT_EQ(failure->Of().difference.first, 0x0123u);
@@ -281,31 +254,17 @@ TEST(ChipOperationsStop, AtTheNextPageOrInTheLongWaits) {
       {4, true, 1, 4 + 12 + 4 + 258},            // after the first page
   };
   for (const auto& c : cases) {
-    struct Stopping : RecordingListener {
-      Stopping(DeviceBench& bench, size_t at)
-          : RecordingListener(bench.serial), bench(bench), at(at) {}
-      void Notify(int value, int kind) override {
-        if (notes.size() == at) bench.stop.Raise();
-        RecordingListener::Notify(value, kind);
-      }
-      DeviceBench& bench;
-      size_t at;
-    };
     DeviceBench bench;
-    Stopping listener(bench, c.atNote);
-    ChipOutcome outcome;
-    try {
-      ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
-      ChipOperations(session, &listener, outcome)
-          .Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
-      ADD_FAILURE() << "not stopped";
-    } catch (const ChipFailure& failure) {
-      EXPECT_EQ(failure.What(), Kind::Stopped);
-    }
-    EXPECT_EQ(outcome.erased, c.erased);
-    EXPECT_EQ(outcome.pagesWritten, c.pagesWritten);
-    EXPECT_EQ(bench.chip->WrittenBytes().size(), c.bytesSent);
-    EXPECT_FALSE(bench.serial.IsOpen());
+    bench.listener.before = [&](int, int) {
+      if (bench.listener.notes.size() == c.atNote) bench.stop.Raise();
+    };
+    ChipOutcome outcome =
+        bench.Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
+    EXPECT_EQ(bench.FailureKind(), Kind::Stopped) << c.atNote;
+    EXPECT_EQ(outcome.erased, c.erased) << c.atNote;
+    EXPECT_EQ(outcome.pagesWritten, c.pagesWritten) << c.atNote;
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), c.bytesSent) << c.atNote;
+    EXPECT_FALSE(bench.serial.IsOpen()) << c.atNote;
   }
 }
 
@@ -359,10 +318,10 @@ TEST(ChipOperationsLink, FailuresSayWhatHappenedAndLeaveThePortClosed) {
   for (Operation operation : operations) {
     DeviceBench bench;
     bench.chip->SetSilenceAfter(0);
-    std::string failure;
-    bench.Run(Request(operation), &failure);
-    EXPECT_THAT(failure, HasSubstr("COM1: the programmer did not answer"));
-    EXPECT_FALSE(bench.serial.IsOpen());
+    bench.Run(Request(operation));
+    EXPECT_THAT(bench.failure, HasSubstr("COM1: the programmer did not answer"))
+        << static_cast<int>(operation);
+    EXPECT_FALSE(bench.serial.IsOpen()) << static_cast<int>(operation);
   }
   VirtualClock clock;
   DeadTargetOpener dead(clock);
@@ -398,26 +357,15 @@ TEST(ChipOperationsLink, AnAdapterPulledOutOrANoisyLineIsNotASilentOne) {
   SimLine::Options line;
   line.baudRate = 4800;
   for (const auto& c : cases) {
-    struct Faulting : ProcessListener {
-      explicit Faulting(std::function<void()> fault) : fault(std::move(fault)) {}
-      void Notify(int value, int kind) override {
-        if (kind == NOTIFY_PROGRESS && value > 0 && ++pages == 2) fault();
-      }
-      std::function<void()> fault;
-      int pages = 0;
-    };
     DeviceBench bench(line);
-    Faulting listener([&] { (bench.opener.Line().*c.fault)(); });
-    std::string failure;
-    try {
-      ProgrammingSession session(bench.serial, bench.clock);
-      ChipOutcome outcome;
-      ChipOperations(session, &listener, outcome).Run(Request(Operation::Read));
-    } catch (const Exception& error) {
-      failure = error.what();
-    }
-    EXPECT_EQ(failure, c.failure);
-    EXPECT_FALSE(bench.serial.IsOpen());
+    int pages = 0;
+    bench.listener.before = [&](int value, int kind) {
+      if (kind == ProcessListener::NOTIFY_PROGRESS && value > 0 && ++pages == 2)
+        (bench.opener.Line().*c.fault)();
+    };
+    bench.Run(Request(Operation::Read));
+    EXPECT_EQ(bench.failure, c.failure);
+    EXPECT_FALSE(bench.serial.IsOpen()) << c.failure;
   }
 }
 
