@@ -144,58 +144,49 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
   const std::vector<uint8_t> data = Pattern(256);
   std::vector<uint8_t> folding(8192, 0xFF);
   folding[0x1000] = 0x12;  // the AT89S51 ignores A12: this would land on 0000
-  const SimChip::Model s51 = SimChip::Model::AT89S51, s52 = SimChip::Model::AT89S52;
   const uint8_t locked = SimChip::kLB1 | SimChip::kLB2;
-  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, own51 = {0x1E, 0x51, 0x06},
-                               other = {0x1E, 0x73, 0x01}, allFF = {0xFF, 0xFF, 0xFF};
-  const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data));
+  const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data)),
+                    verify = Request(Operation::Verify, Check::Changed, ImageOf(data)),
+                    read = Request(Operation::Read), erase = Request(Operation::Erase),
+                    blankCheck = Request(Operation::BlankCheck);
   enum Asked { kNothing, kForce, kEraseLocked };
   const struct {
     const char* name;
-    SimChip::Model model;
     ChipRequest request;
-    const char* chosen;
-    Asked asked;
-    uint8_t lockBits;
-    std::array<uint8_t, 3> signature;
-    bool hidesSignature;
     std::optional<Kind> failure;
-    bool flashChanged, erasedFirst;
+    uint8_t lockBits = 0;
+    bool hidesSignature = false;
+    Asked asked = kNothing;
+    bool erasedFirst = false;  // and so the flash changed
+    const char* chosen = nullptr;
+    SimChip::Model model = SimChip::Model::AT89S52;
+    std::optional<std::array<uint8_t, 3>> signature = std::nullopt;  // else the model's own
   } cases[] = {
-      {"another chip", s52, write, "AT89S51", kNothing, 0, own, false, Kind::OtherChip, false,
-       false},
-      {"another chip, protected, forced", s52, Request(Operation::Read), "AT89S51", kForce,
-       SimChip::kLB2, own, false, std::nullopt, false, false},
-      {"read-protected read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2, own,
-       false, Kind::ReadProtected, false, false},
-      {"read-protected verify", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)),
-       nullptr, kNothing, locked, own, false, Kind::ReadProtected, false, false},
-      {"read-protected blank check", s52, Request(Operation::BlankCheck), nullptr, kNothing,
-       SimChip::kLB2, own, false, Kind::ReadProtected, false, false},
-      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
-       kNothing, 0, own51, false, Kind::ImageFolds, false, false},
-      {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr,
-       kNothing, 0, own, false, Kind::Mismatch, false, false},
-      {"not blank", s52, Request(Operation::BlankCheck), nullptr, kNothing, 0, own, false,
-       Kind::Mismatch, false, false},
-      {"hidden signature, write", s52, write, nullptr, kNothing, locked, own, true,
-       Kind::HiddenSignature, false, false},
-      {"hidden signature, write, erase-locked", s52, write, nullptr, kEraseLocked, locked, own,
-       true, std::nullopt, true, true},
-      {"hidden signature, erase, forced", s52, Request(Operation::Erase), nullptr, kForce, locked,
-       own, true, std::nullopt, true, true},
-      {"hidden signature, read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2,
-       own, true, Kind::HiddenSignature, false, false},
-      {"another part, locked, write", s52, write, nullptr, kEraseLocked, locked, other, false,
-       Kind::UnknownChip, false, false},
-      {"all FF unlocked, erase", s52, Request(Operation::Erase), nullptr, kEraseLocked, 0, allFF,
-       false, Kind::UnknownChip, false, false},
+      {"another chip", write, Kind::OtherChip, 0, false, kNothing, false, "AT89S51"},
+      {"another chip, protected, forced", read, std::nullopt, SimChip::kLB2, false, kForce, false,
+       "AT89S51"},
+      {"read-protected read", read, Kind::ReadProtected, SimChip::kLB2},
+      {"read-protected verify", verify, Kind::ReadProtected, locked},
+      {"read-protected blank check", blankCheck, Kind::ReadProtected, SimChip::kLB2},
+      {"image folds", Request(Operation::Write, Check::Changed, ImageOf(folding)), Kind::ImageFolds,
+       0, false, kNothing, false, nullptr, SimChip::Model::AT89S51},
+      {"mismatch", verify, Kind::Mismatch},
+      {"not blank", blankCheck, Kind::Mismatch},
+      {"hidden signature, write", write, Kind::HiddenSignature, locked, true},
+      {"hidden signature, write, erase-locked", write, std::nullopt, locked, true, kEraseLocked,
+       true},
+      {"hidden signature, erase, forced", erase, std::nullopt, locked, true, kForce, true},
+      {"hidden signature, read", read, Kind::HiddenSignature, SimChip::kLB2, true},
+      {"another part, locked, write", write, Kind::UnknownChip, locked, false, kEraseLocked, false,
+       nullptr, SimChip::Model::AT89S52, std::array<uint8_t, 3>{0x1E, 0x73, 0x01}},
+      {"all FF unlocked, erase", erase, Kind::UnknownChip, 0, false, kEraseLocked, false, nullptr,
+       SimChip::Model::AT89S52, std::array<uint8_t, 3>{0xFF, 0xFF, 0xFF}},
   };
   for (const auto& c : cases) {
     DeviceBench bench({}, c.model);
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     bench.chip->SetLockBits(c.lockBits);
-    bench.chip->SetSignature(c.signature);
+    if (c.signature) bench.chip->SetSignature(*c.signature);
     bench.chip->SetSignatureHiddenWhenLocked(c.hidesSignature);
     ChipRequest request = c.request;
     if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
@@ -204,8 +195,8 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
     ChipOutcome outcome = bench.Run(request);
     EXPECT_EQ(bench.FailureKind(), c.failure) << c.name;
     EXPECT_EQ(bench.failure.empty(), !c.failure) << c.name << ": " << bench.failure;
-    EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
-    EXPECT_EQ(bench.chip->LockBits() == 0, c.flashChanged || c.lockBits == 0) << c.name;
+    EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.erasedFirst) << c.name;
+    EXPECT_EQ(bench.chip->LockBits() == 0, c.erasedFirst || c.lockBits == 0) << c.name;
     EXPECT_EQ(outcome.erasedFirst, c.erasedFirst) << c.name;
     EXPECT_EQ(outcome.forcedPastSignature && outcome.forcedPastProtection,
               c.asked == kForce && !c.hidesSignature)
