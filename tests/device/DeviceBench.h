@@ -22,26 +22,18 @@
 #include "sim/SimEvent.h"
 #include "sim/SimPortResolver.h"
 
-// Records each notification and whether the link was open when it came, after calling
-// `before`, if set, with it.
-class RecordingListener : public ProcessListener {
- public:
+// Records each notification, after calling `before`, if set, with it.
+struct RecordingListener : ProcessListener {
   struct Note {
     int value;
     int kind;
-    bool linkOpen;
   };
-
-  explicit RecordingListener(const TSerial& serial) : serial_(serial) {}
   void Notify(int value, int kind) override {
     if (before) before(value, kind);
-    notes.push_back({value, kind, serial_.IsOpen()});
+    notes.push_back({value, kind});
   }
   std::vector<Note> notes;
   std::function<void(int value, int kind)> before;
-
- private:
-  const TSerial& serial_;
 };
 
 // Hands out ports onto one chip, as the driver would for one real adapter.
@@ -50,11 +42,9 @@ class SimOpener : public PortOpener {
   SimOpener(std::shared_ptr<SimChip> chip, Clock& clock, SimLine::Options options = {})
       : line_(std::make_shared<SimLine>(std::move(chip), options)), clock_(clock) {}
   SimLine& Line() { return *line_; }
-  std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure&) override {
-    openedNames.push_back(name);
+  std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     return std::make_unique<SimCommPort>(line_, clock_);
   }
-  std::vector<std::string> openedNames;
 
  private:
   std::shared_ptr<SimLine> line_;
@@ -122,7 +112,7 @@ struct DeviceBench {
   SimOpener opener;
   TSerial serial{1, opener};
   AT89S52 device{&serial, clock};
-  RecordingListener listener{serial};
+  RecordingListener listener;
 
   explicit DeviceBench(SimLine::Options line = {}, SimChip::Model model = SimChip::Model::AT89S52)
       : chip(std::make_shared<SimChip>(model, clock)), opener(chip, clock, line) {
@@ -167,17 +157,11 @@ struct FtdiBench {
   TraceFile noTrace{"", false};
 
   explicit FtdiBench(SimFtdiPorts::Options sim = {}, FtdiSpiLink::Options options = {})
-      : chip(Made(resolver, sim)), link(resolver, kPort, clock, options) {}
+      : chip((resolver.SetSimFtdiOptions(sim), resolver.SimFtdiChipFor(kPort))),
+        link(resolver, kPort, clock, options) {}
 
   SimSpiTarget& Target() { return *chip->Target(); }
   SimChip& Chip() { return *chip->Target()->Chip(); }
-
- private:
-  static std::shared_ptr<SimFtdiChip> Made(SimPortResolver& resolver,
-                                           const SimFtdiPorts::Options& options) {
-    resolver.SetSimFtdiOptions(options);
-    return resolver.SimFtdiChipFor(kPort);
-  }
 };
 
 // The bytes the target took: MOSI at each rising edge of SCK while RST was high, 8 to a byte.
