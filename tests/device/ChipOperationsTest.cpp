@@ -272,9 +272,8 @@ TEST(ChipOperationsStop, RaisedBeforeItSendsNothing) {
 }
 
 // An adapter with nothing behind it: every byte is answered with 00.
-class DeadTargetOpener : public PortOpener {
- public:
-  explicit DeadTargetOpener(Clock& clock) : clock_(clock) {}
+struct DeadTargetOpener : PortOpener {
+  explicit DeadTargetOpener(Clock& clock) : clock(clock) {}
   std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     struct Port : SimCommPort {
       using SimCommPort::SimCommPort;
@@ -283,16 +282,13 @@ class DeadTargetOpener : public PortOpener {
         return IoResult::Moved();
       }
     };
-    auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock_);
-    return std::make_unique<Port>(std::make_shared<SimLine>(chip, SimLine::Options()), clock_);
+    auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock);
+    return std::make_unique<Port>(std::make_shared<SimLine>(chip, SimLine::Options()), clock);
   }
-
- private:
-  Clock& clock_;
+  Clock& clock;
 };
 
-class RefusingOpener : public PortOpener {
- public:
+struct RefusingOpener : PortOpener {
   std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override {
     failure = PortOpenFailure::Of(name);
     failure.device = "/dev/ttyS4";

@@ -115,33 +115,24 @@ TEST(FtdiTiming, APageByteTooEarlyIsCaught) {
   EXPECT_NE(PageOf(bench.Chip().Flash(), 0), page);
 }
 
-// The waits the session asks of an FTDI chip are the chip's: RST low and high 10 ms each,
-// the erase's 500 ms after its bytes went; page bytes wait in pin states, not in sleeps.
-TEST(FtdiTiming, OnlyTheChipsOwnWaitsAreSlept) {
+// Answers owed across instructions come back in order, however the bytes were batched. The
+// waits the session asks of an FTDI chip are the chip's: RST low and high 10 ms each, the
+// erase's 500 ms after its bytes went; page bytes wait in pin states, not in sleeps.
+TEST(FtdiAnswers, AReadAfterWritesTakesItsOwnAnswersAndOnlyTheChipsWaitsAreSlept) {
   FtdiBench bench;
-  const std::vector<uint8_t> page = Page(1);
   {
     ProgrammingSession session(bench.link, bench.clock);
     session.ChipErase();
-    session.WritePage(0x01, page.data(), bench.noTrace);
-    session.CollectAnswers();
+    const std::vector<uint8_t> first = Page(2), second = Page(3);
+    session.WritePage(0x00, first.data(), bench.noTrace);
+    session.WritePage(0x1F, second.data(), bench.noTrace);
+    std::vector<uint8_t> back(512);
+    session.ReadPagesStreamed({0x1F, 0x00}, back.data(), bench.noTrace, nullptr);
+    EXPECT_EQ(PageOf(back, 0), second);
+    EXPECT_EQ(PageOf(back, 1), first);
+    EXPECT_EQ(session.ReadLockBits(), 0);
   }
   EXPECT_EQ(bench.clock.Sleeps(), (std::vector<uint32_t>{10, 10, 500}));
-}
-
-// Answers owed across instructions come back in order, however the bytes were batched.
-TEST(FtdiAnswers, AReadAfterWritesTakesItsOwnAnswers) {
-  FtdiBench bench;
-  ProgrammingSession session(bench.link, bench.clock);
-  session.ChipErase();
-  const std::vector<uint8_t> first = Page(2), second = Page(3);
-  session.WritePage(0x00, first.data(), bench.noTrace);
-  session.WritePage(0x1F, second.data(), bench.noTrace);
-  std::vector<uint8_t> back(512);
-  session.ReadPagesStreamed({0x1F, 0x00}, back.data(), bench.noTrace, nullptr);
-  EXPECT_EQ(PageOf(back, 0), second);
-  EXPECT_EQ(PageOf(back, 1), first);
-  EXPECT_EQ(session.ReadLockBits(), 0);
 }
 
 // Closing lets the target run (RST low, kept low by RTS# in serial mode) and gives the chip
