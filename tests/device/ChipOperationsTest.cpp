@@ -23,12 +23,6 @@ using Kind = ChipFailure::Kind;
 
 const char* const kSignatureOnWire = " 28 00 00 00 28 01 00 00 28 02 00 00";
 
-std::vector<uint8_t> Pattern(uint32_t dataBytes = 8192) {
-  std::vector<uint8_t> bytes(8192, 0xFF);
-  for (uint32_t i = 0; i < dataBytes; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-  return bytes;
-}
-
 std::string PageReads(unsigned pages) {
   std::string text;
   for (unsigned page = 0; page < pages; ++page) {
@@ -47,23 +41,6 @@ ChipRequest Request(Operation operation, Check check = Check::Changed,
   request.image = std::move(image);
   request.lockMode = lockMode;
   return request;
-}
-
-// The failure, or nullopt when the request succeeded.
-std::optional<ChipFailure> FailureIn(DeviceBench& bench, const ChipRequest& request,
-                                     ChipOutcome& outcome) {
-  try {
-    ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
-    ChipOperations(session, &bench.listener, outcome).Run(request);
-  } catch (const ChipFailure& failure) {
-    return failure;
-  }
-  return std::nullopt;
-}
-
-std::optional<Kind> KindOf(DeviceBench& bench, const ChipRequest& request, ChipOutcome& outcome) {
-  std::optional<ChipFailure> failure = FailureIn(bench, request, outcome);
-  return failure ? std::optional<Kind>(failure->What()) : std::nullopt;
 }
 
 // After the reset, Programming Enable and the signature: the instructions, their waits, and
@@ -111,11 +88,12 @@ TEST(ChipOperationsWire, ReadStreamsTheChipsOwnPages) {
     ChipOutcome outcome = bench.Run(Request(Operation::Read));
     const bool small = model == SimChip::Model::AT89S51;
     EXPECT_EQ(bench.Wire(),
-              EnableOnWire() + kSignatureOnWire + " 24 00 00 00" + PageReads(small ? 16 : 32));
-    ASSERT_TRUE(outcome.image);
+              EnableOnWire() + kSignatureOnWire + " 24 00 00 00" + PageReads(small ? 16 : 32))
+        << small;
+    ASSERT_TRUE(outcome.image) << small;
     std::vector<uint8_t> expected = Pattern();
     if (small) std::copy_n(expected.begin(), 4096, expected.begin() + 4096);
-    EXPECT_EQ(Bytes(*outcome.image), expected);
+    EXPECT_EQ(Bytes(*outcome.image), expected) << small;
   }
 }
 
@@ -133,34 +111,29 @@ TEST(ChipOperationsWire, WriteSendsOnlyPagesWithDataAndReadsBackAsAsked) {
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     const std::vector<uint8_t> image = Pattern(2 * 256);
     ChipOutcome outcome = bench.Run(Request(Operation::Write, c.check, ImageOf(image)));
-    EXPECT_EQ(bench.chip->Flash(), image);
-    EXPECT_EQ(outcome.pagesWritten, 2);
-    EXPECT_EQ(outcome.pagesVerified, c.verified);
-    EXPECT_TRUE(outcome.erased);
-    EXPECT_EQ(bench.chip->WrittenBytes().size(), 4 + 12 + 4 + 2 * 258 + c.pagesReadBack * 258);
+    const unsigned row = c.pagesReadBack;
+    EXPECT_EQ(bench.chip->Flash(), image) << row;
+    EXPECT_EQ(outcome.pagesWritten, 2) << row;
+    EXPECT_EQ(outcome.pagesVerified, c.verified) << row;
+    EXPECT_TRUE(outcome.erased) << row;
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), 4 + 12 + 4 + 2 * 258 + row * 258) << row;
   }
 }
 
 TEST(ChipOperationsProgress, EachPhaseIsAnnouncedAndCountsItsPagesToAHundred) {
   DeviceBench bench;
   bench.Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
-  std::vector<std::pair<int, int>> notes;
-  for (const auto& note : bench.listener.notes) notes.push_back({note.kind, note.value});
   using L = ProcessListener;
-  const std::vector<std::pair<int, int>> expected = {{L::NOTIFY_PHASE, L::PHASE_ERASING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PHASE, L::PHASE_WRITING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PROGRESS, 25},
-                                                     {L::NOTIFY_PROGRESS, 50},
-                                                     {L::NOTIFY_PROGRESS, 75},
-                                                     {L::NOTIFY_PROGRESS, 100},
-                                                     {L::NOTIFY_PHASE, L::PHASE_VERIFYING},
-                                                     {L::NOTIFY_PROGRESS, 0},
-                                                     {L::NOTIFY_PROGRESS, 25},
-                                                     {L::NOTIFY_PROGRESS, 50},
-                                                     {L::NOTIFY_PROGRESS, 75},
-                                                     {L::NOTIFY_PROGRESS, 100}};
+  std::string notes;  // each phase named, then its progress
+  for (const auto& note : bench.listener.notes) {
+    notes += (note.kind == L::NOTIFY_PHASE      ? " phase "
+              : note.kind == L::NOTIFY_PROGRESS ? " "
+                                                : " ?") +
+             std::to_string(note.value);
+  }
+  const std::string expected = " phase " + std::to_string(L::PHASE_ERASING) + " 0 phase " +
+                               std::to_string(L::PHASE_WRITING) + " 0 25 50 75 100 phase " +
+                               std::to_string(L::PHASE_VERIFYING) + " 0 25 50 75 100";
   EXPECT_EQ(notes, expected);
 }
 
@@ -171,67 +144,59 @@ TEST(ChipOperationsGuards, TheChipIsCheckedBeforeAnythingIsDone) {
   const std::vector<uint8_t> data = Pattern(256);
   std::vector<uint8_t> folding(8192, 0xFF);
   folding[0x1000] = 0x12;  // the AT89S51 ignores A12: this would land on 0000
-  const SimChip::Model s51 = SimChip::Model::AT89S51, s52 = SimChip::Model::AT89S52;
   const uint8_t locked = SimChip::kLB1 | SimChip::kLB2;
-  const std::array<uint8_t, 3> own = {0x1E, 0x52, 0x06}, own51 = {0x1E, 0x51, 0x06},
-                               other = {0x1E, 0x73, 0x01}, allFF = {0xFF, 0xFF, 0xFF};
-  const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data));
+  const ChipRequest write = Request(Operation::Write, Check::Changed, ImageOf(data)),
+                    verify = Request(Operation::Verify, Check::Changed, ImageOf(data)),
+                    read = Request(Operation::Read), erase = Request(Operation::Erase),
+                    blankCheck = Request(Operation::BlankCheck);
   enum Asked { kNothing, kForce, kEraseLocked };
   const struct {
     const char* name;
-    SimChip::Model model;
     ChipRequest request;
-    const char* chosen;
-    Asked asked;
-    uint8_t lockBits;
-    std::array<uint8_t, 3> signature;
-    bool hidesSignature;
     std::optional<Kind> failure;
-    bool flashChanged, erasedFirst;
+    uint8_t lockBits = 0;
+    bool hidesSignature = false;
+    Asked asked = kNothing;
+    bool erasedFirst = false;  // and so the flash changed
+    const char* chosen = nullptr;
+    SimChip::Model model = SimChip::Model::AT89S52;
+    std::optional<std::array<uint8_t, 3>> signature = std::nullopt;  // else the model's own
   } cases[] = {
-      {"another chip", s52, write, "AT89S51", kNothing, 0, own, false, Kind::OtherChip, false,
-       false},
-      {"another chip, protected, forced", s52, Request(Operation::Read), "AT89S51", kForce,
-       SimChip::kLB2, own, false, std::nullopt, false, false},
-      {"read-protected read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2, own,
-       false, Kind::ReadProtected, false, false},
-      {"read-protected verify", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)),
-       nullptr, kNothing, locked, own, false, Kind::ReadProtected, false, false},
-      {"read-protected blank check", s52, Request(Operation::BlankCheck), nullptr, kNothing,
-       SimChip::kLB2, own, false, Kind::ReadProtected, false, false},
-      {"image folds", s51, Request(Operation::Write, Check::Changed, ImageOf(folding)), nullptr,
-       kNothing, 0, own51, false, Kind::ImageFolds, false, false},
-      {"mismatch", s52, Request(Operation::Verify, Check::Changed, ImageOf(data)), nullptr,
-       kNothing, 0, own, false, Kind::Mismatch, false, false},
-      {"not blank", s52, Request(Operation::BlankCheck), nullptr, kNothing, 0, own, false,
-       Kind::Mismatch, false, false},
-      {"hidden signature, write", s52, write, nullptr, kNothing, locked, own, true,
-       Kind::HiddenSignature, false, false},
-      {"hidden signature, write, erase-locked", s52, write, nullptr, kEraseLocked, locked, own,
-       true, std::nullopt, true, true},
-      {"hidden signature, erase, forced", s52, Request(Operation::Erase), nullptr, kForce, locked,
-       own, true, std::nullopt, true, true},
-      {"hidden signature, read", s52, Request(Operation::Read), nullptr, kNothing, SimChip::kLB2,
-       own, true, Kind::HiddenSignature, false, false},
-      {"another part, locked, write", s52, write, nullptr, kEraseLocked, locked, other, false,
-       Kind::UnknownChip, false, false},
-      {"all FF unlocked, erase", s52, Request(Operation::Erase), nullptr, kEraseLocked, 0, allFF,
-       false, Kind::UnknownChip, false, false},
+      {"another chip", write, Kind::OtherChip, 0, false, kNothing, false, "AT89S51"},
+      {"another chip, protected, forced", read, std::nullopt, SimChip::kLB2, false, kForce, false,
+       "AT89S51"},
+      {"read-protected read", read, Kind::ReadProtected, SimChip::kLB2},
+      {"read-protected verify", verify, Kind::ReadProtected, locked},
+      {"read-protected blank check", blankCheck, Kind::ReadProtected, SimChip::kLB2},
+      {"image folds", Request(Operation::Write, Check::Changed, ImageOf(folding)), Kind::ImageFolds,
+       0, false, kNothing, false, nullptr, SimChip::Model::AT89S51},
+      {"mismatch", verify, Kind::Mismatch},
+      {"not blank", blankCheck, Kind::Mismatch},
+      {"hidden signature, write", write, Kind::HiddenSignature, locked, true},
+      {"hidden signature, write, erase-locked", write, std::nullopt, locked, true, kEraseLocked,
+       true},
+      {"hidden signature, erase, forced", erase, std::nullopt, locked, true, kForce, true},
+      {"hidden signature, read", read, Kind::HiddenSignature, SimChip::kLB2, true},
+      {"another part, locked, write", write, Kind::UnknownChip, locked, false, kEraseLocked, false,
+       nullptr, SimChip::Model::AT89S52, std::array<uint8_t, 3>{0x1E, 0x73, 0x01}},
+      {"all FF unlocked, erase", erase, Kind::UnknownChip, 0, false, kEraseLocked, false, nullptr,
+       SimChip::Model::AT89S52, std::array<uint8_t, 3>{0xFF, 0xFF, 0xFF}},
   };
   for (const auto& c : cases) {
     DeviceBench bench({}, c.model);
     bench.chip->SetFlash(std::vector<uint8_t>(8192, 0x00));
     bench.chip->SetLockBits(c.lockBits);
-    bench.chip->SetSignature(c.signature);
+    if (c.signature) bench.chip->SetSignature(*c.signature);
     bench.chip->SetSignatureHiddenWhenLocked(c.hidesSignature);
     ChipRequest request = c.request;
     if (c.chosen) request.chosen = ChipCatalog::FindByName(c.chosen);
     request.force = c.asked == kForce;
     request.eraseLocked = c.asked == kEraseLocked;
-    ChipOutcome outcome;
-    EXPECT_EQ(KindOf(bench, request, outcome), c.failure) << c.name;
-    EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.flashChanged) << c.name;
-    EXPECT_EQ(bench.chip->LockBits() == 0, c.flashChanged || c.lockBits == 0) << c.name;
+    ChipOutcome outcome = bench.Run(request);
+    EXPECT_EQ(bench.FailureKind(), c.failure) << c.name;
+    EXPECT_EQ(bench.failure.empty(), !c.failure) << c.name << ": " << bench.failure;
+    EXPECT_EQ(bench.chip->Flash() != std::vector<uint8_t>(8192, 0x00), c.erasedFirst) << c.name;
+    EXPECT_EQ(bench.chip->LockBits() == 0, c.erasedFirst || c.lockBits == 0) << c.name;
     EXPECT_EQ(outcome.erasedFirst, c.erasedFirst) << c.name;
     EXPECT_EQ(outcome.forcedPastSignature && outcome.forcedPastProtection,
               c.asked == kForce && !c.hidesSignature)
@@ -255,9 +220,8 @@ TEST(ChipOperationsGuards, AMismatchNamesTheFirstDifferenceAndTheCount) {
   std::vector<uint8_t> image = flash;
   image[0x0123] ^= 0xFF;
   image[0x1F00] ^= 0x01;
-  ChipOutcome outcome;
-  std::optional<ChipFailure> failure =
-      FailureIn(bench, Request(Operation::Verify, Check::Changed, ImageOf(image)), outcome);
+  ChipOutcome outcome = bench.Run(Request(Operation::Verify, Check::Changed, ImageOf(image)));
+  const std::optional<ChipFailure>& failure = bench.chipFailure;
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->Of().difference.count, 2u);
   EXPECT_EQ(failure->Of().difference.first, 0x0123u);
@@ -281,31 +245,17 @@ TEST(ChipOperationsStop, AtTheNextPageOrInTheLongWaits) {
       {4, true, 1, 4 + 12 + 4 + 258},            // after the first page
   };
   for (const auto& c : cases) {
-    struct Stopping : RecordingListener {
-      Stopping(DeviceBench& bench, size_t at)
-          : RecordingListener(bench.serial), bench(bench), at(at) {}
-      void Notify(int value, int kind) override {
-        if (notes.size() == at) bench.stop.Raise();
-        RecordingListener::Notify(value, kind);
-      }
-      DeviceBench& bench;
-      size_t at;
-    };
     DeviceBench bench;
-    Stopping listener(bench, c.atNote);
-    ChipOutcome outcome;
-    try {
-      ProgrammingSession session(bench.serial, bench.clock, &bench.stop);
-      ChipOperations(session, &listener, outcome)
-          .Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
-      ADD_FAILURE() << "not stopped";
-    } catch (const ChipFailure& failure) {
-      EXPECT_EQ(failure.What(), Kind::Stopped);
-    }
-    EXPECT_EQ(outcome.erased, c.erased);
-    EXPECT_EQ(outcome.pagesWritten, c.pagesWritten);
-    EXPECT_EQ(bench.chip->WrittenBytes().size(), c.bytesSent);
-    EXPECT_FALSE(bench.serial.IsOpen());
+    bench.listener.before = [&](int, int) {
+      if (bench.listener.notes.size() == c.atNote) bench.stop.Raise();
+    };
+    ChipOutcome outcome =
+        bench.Run(Request(Operation::Write, Check::Changed, ImageOf(Pattern(4 * 256))));
+    EXPECT_EQ(bench.FailureKind(), Kind::Stopped) << c.atNote;
+    EXPECT_EQ(outcome.erased, c.erased) << c.atNote;
+    EXPECT_EQ(outcome.pagesWritten, c.pagesWritten) << c.atNote;
+    EXPECT_EQ(bench.chip->WrittenBytes().size(), c.bytesSent) << c.atNote;
+    EXPECT_FALSE(bench.serial.IsOpen()) << c.atNote;
   }
 }
 
@@ -322,9 +272,8 @@ TEST(ChipOperationsStop, RaisedBeforeItSendsNothing) {
 }
 
 // An adapter with nothing behind it: every byte is answered with 00.
-class DeadTargetOpener : public PortOpener {
- public:
-  explicit DeadTargetOpener(Clock& clock) : clock_(clock) {}
+struct DeadTargetOpener : PortOpener {
+  explicit DeadTargetOpener(Clock& clock) : clock(clock) {}
   std::unique_ptr<CommPort> Open(const std::string&, PortOpenFailure&) override {
     struct Port : SimCommPort {
       using SimCommPort::SimCommPort;
@@ -333,16 +282,13 @@ class DeadTargetOpener : public PortOpener {
         return IoResult::Moved();
       }
     };
-    auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock_);
-    return std::make_unique<Port>(std::make_shared<SimLine>(chip, SimLine::Options()), clock_);
+    auto chip = std::make_shared<SimChip>(SimChip::Model::AT89S52, clock);
+    return std::make_unique<Port>(std::make_shared<SimLine>(chip, SimLine::Options()), clock);
   }
-
- private:
-  Clock& clock_;
+  Clock& clock;
 };
 
-class RefusingOpener : public PortOpener {
- public:
+struct RefusingOpener : PortOpener {
   std::unique_ptr<CommPort> Open(const std::string& name, PortOpenFailure& failure) override {
     failure = PortOpenFailure::Of(name);
     failure.device = "/dev/ttyS4";
@@ -359,10 +305,10 @@ TEST(ChipOperationsLink, FailuresSayWhatHappenedAndLeaveThePortClosed) {
   for (Operation operation : operations) {
     DeviceBench bench;
     bench.chip->SetSilenceAfter(0);
-    std::string failure;
-    bench.Run(Request(operation), &failure);
-    EXPECT_THAT(failure, HasSubstr("COM1: the programmer did not answer"));
-    EXPECT_FALSE(bench.serial.IsOpen());
+    bench.Run(Request(operation));
+    EXPECT_THAT(bench.failure, HasSubstr("COM1: the programmer did not answer"))
+        << static_cast<int>(operation);
+    EXPECT_FALSE(bench.serial.IsOpen()) << static_cast<int>(operation);
   }
   VirtualClock clock;
   DeadTargetOpener dead(clock);
@@ -398,26 +344,15 @@ TEST(ChipOperationsLink, AnAdapterPulledOutOrANoisyLineIsNotASilentOne) {
   SimLine::Options line;
   line.baudRate = 4800;
   for (const auto& c : cases) {
-    struct Faulting : ProcessListener {
-      explicit Faulting(std::function<void()> fault) : fault(std::move(fault)) {}
-      void Notify(int value, int kind) override {
-        if (kind == NOTIFY_PROGRESS && value > 0 && ++pages == 2) fault();
-      }
-      std::function<void()> fault;
-      int pages = 0;
-    };
     DeviceBench bench(line);
-    Faulting listener([&] { (bench.opener.Line().*c.fault)(); });
-    std::string failure;
-    try {
-      ProgrammingSession session(bench.serial, bench.clock);
-      ChipOutcome outcome;
-      ChipOperations(session, &listener, outcome).Run(Request(Operation::Read));
-    } catch (const Exception& error) {
-      failure = error.what();
-    }
-    EXPECT_EQ(failure, c.failure);
-    EXPECT_FALSE(bench.serial.IsOpen());
+    int pages = 0;
+    bench.listener.before = [&](int value, int kind) {
+      if (kind == ProcessListener::NOTIFY_PROGRESS && value > 0 && ++pages == 2)
+        (bench.opener.Line().*c.fault)();
+    };
+    bench.Run(Request(Operation::Read));
+    EXPECT_EQ(bench.failure, c.failure);
+    EXPECT_FALSE(bench.serial.IsOpen()) << c.failure;
   }
 }
 

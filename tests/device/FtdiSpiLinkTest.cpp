@@ -7,20 +7,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "device/ChipOperations.h"
-#include "device/FtdiBench.h"
-#include "platform/Exception.h"
+#include "device/DeviceBench.h"
 
 namespace {
 
 using ::testing::HasSubstr;
 using Time = std::chrono::nanoseconds;
 
-std::vector<uint8_t> PageOf(uint8_t seed) {
-  std::vector<uint8_t> bytes(256);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 3 + seed);
-  return bytes;
-}
+// A page of data that differs with `seed`.
+std::vector<uint8_t> Page(uint8_t seed) { return PageOf(Pattern(256, seed), 0); }
 
 // One instruction, Read Signature at 100H: its bits go out MSB first, each set up on MOSI a
 // whole state before SCK rises; the answer comes from MISO as sampled after the rising
@@ -59,15 +54,13 @@ TEST(FtdiWire, APageGivesEachByteItsWriteCycle) {
   FtdiBench bench(slowest);
   ProgrammingSession session(bench.link, bench.clock);
   session.ChipErase();
-  const std::vector<uint8_t> page = PageOf(5);
-  TraceFile noTrace("", false);
+  const std::vector<uint8_t> page = Page(5);
   bench.Target().Record(true);
-  session.WritePage(0x03, page.data(), noTrace);
+  session.WritePage(0x03, page.data(), bench.noTrace);
   std::vector<uint8_t> expected = {0x50, 0x03};
   expected.insert(expected.end(), page.begin(), page.end());
   EXPECT_EQ(BytesOnTheWire(bench.Target().Recorded()), expected);
-  const std::vector<uint8_t> flash = bench.Chip().Flash();
-  EXPECT_EQ(std::vector<uint8_t>(flash.begin() + 0x300, flash.begin() + 0x400), page);
+  EXPECT_EQ(PageOf(bench.Chip().Flash(), 3), page);
   EXPECT_EQ(bench.Chip().EarlyPageBytes(), 0u);
   EXPECT_TRUE(bench.Target().Faults().empty());
 }
@@ -87,18 +80,13 @@ TEST(FtdiTiming, AClockTooFastForTheCrystalIsCaught) {
     FtdiSpiLink::Options options;
     options.crystalHz = c.namedHz;
     FtdiBench bench(sim, options);
-    std::string failure = "no failure";
-    try {
-      ProgrammingSession session(bench.link, bench.clock);
-      session.ReadSignature();
-    } catch (const Exception& e) {
-      failure = e.what();
-    }
+    const std::string failure =
+        FailureOf([&] { ProgrammingSession(bench.link, bench.clock).ReadSignature(); });
     EXPECT_LE(bench.link.SckHz(), c.namedHz / 16) << c.namedHz;
     EXPECT_EQ(!bench.Target().Faults().empty(), c.fast) << c.namedHz;
     if (c.fast) {
       EXPECT_THAT(failure, HasSubstr("did not enter programming mode")) << c.namedHz;
-      EXPECT_THAT(bench.Target().Faults().front(), HasSubstr("under 8 clock periods"));
+      EXPECT_THAT(bench.Target().Faults().front(), HasSubstr("under 8 clock periods")) << c.namedHz;
     } else {
       EXPECT_EQ(failure, "no failure") << c.namedHz;
     }
@@ -119,45 +107,32 @@ TEST(FtdiTiming, APageByteTooEarlyIsCaught) {
   HurriedLink hurried(bench.resolver, FtdiBench::kPort, bench.clock, {});
   ProgrammingSession session(hurried, bench.clock);
   session.ChipErase();
-  const std::vector<uint8_t> page = PageOf(9);
-  TraceFile noTrace("", false);
-  session.WritePage(0x00, page.data(), noTrace);
+  const std::vector<uint8_t> page = Page(9);
+  session.WritePage(0x00, page.data(), bench.noTrace);
   // A lost byte leaves the chip free for the next: every other byte is lost.
   EXPECT_GE(bench.Chip().EarlyPageBytes(), 127u);
   EXPECT_THAT(bench.Target().Faults().front(), HasSubstr("tSWC"));
-  const std::vector<uint8_t> flash = bench.Chip().Flash();
-  EXPECT_NE(std::vector<uint8_t>(flash.begin(), flash.begin() + 256), page);
+  EXPECT_NE(PageOf(bench.Chip().Flash(), 0), page);
 }
 
-// The waits the session asks of an FTDI chip are the chip's: RST low and high 10 ms each,
-// the erase's 500 ms after its bytes went; page bytes wait in pin states, not in sleeps.
-TEST(FtdiTiming, OnlyTheChipsOwnWaitsAreSlept) {
+// Answers owed across instructions come back in order, however the bytes were batched. The
+// waits the session asks of an FTDI chip are the chip's: RST low and high 10 ms each, the
+// erase's 500 ms after its bytes went; page bytes wait in pin states, not in sleeps.
+TEST(FtdiAnswers, AReadAfterWritesTakesItsOwnAnswersAndOnlyTheChipsWaitsAreSlept) {
   FtdiBench bench;
-  TraceFile noTrace("", false);
-  const std::vector<uint8_t> page = PageOf(1);
   {
     ProgrammingSession session(bench.link, bench.clock);
     session.ChipErase();
-    session.WritePage(0x01, page.data(), noTrace);
-    session.CollectAnswers();
+    const std::vector<uint8_t> first = Page(2), second = Page(3);
+    session.WritePage(0x00, first.data(), bench.noTrace);
+    session.WritePage(0x1F, second.data(), bench.noTrace);
+    std::vector<uint8_t> back(512);
+    session.ReadPagesStreamed({0x1F, 0x00}, back.data(), bench.noTrace, nullptr);
+    EXPECT_EQ(PageOf(back, 0), second);
+    EXPECT_EQ(PageOf(back, 1), first);
+    EXPECT_EQ(session.ReadLockBits(), 0);
   }
   EXPECT_EQ(bench.clock.Sleeps(), (std::vector<uint32_t>{10, 10, 500}));
-}
-
-// Answers owed across instructions come back in order, however the bytes were batched.
-TEST(FtdiAnswers, AReadAfterWritesTakesItsOwnAnswers) {
-  FtdiBench bench;
-  TraceFile noTrace("", false);
-  ProgrammingSession session(bench.link, bench.clock);
-  session.ChipErase();
-  const std::vector<uint8_t> first = PageOf(2), second = PageOf(3);
-  session.WritePage(0x00, first.data(), noTrace);
-  session.WritePage(0x1F, second.data(), noTrace);
-  std::vector<uint8_t> back(512);
-  session.ReadPagesStreamed({0x1F, 0x00}, back.data(), noTrace, nullptr);
-  EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.begin() + 256), second);
-  EXPECT_EQ(std::vector<uint8_t>(back.begin() + 256, back.end()), first);
-  EXPECT_EQ(session.ReadLockBits(), 0);
 }
 
 // Closing lets the target run (RST low, kept low by RTS# in serial mode) and gives the chip
@@ -178,47 +153,36 @@ TEST(FtdiLink, ClosingLeavesTheTargetRunningAndTheChipSerial) {
   EXPECT_EQ(again.ReadLockBits(), 1);
 }
 
-// Wiring faults: MISO wired to MOSI echoes; MISO on another pin leaves a loose one, read FF.
-TEST(FtdiLink, AWrongWireSaysWhatItSees) {
+// Opening fails saying why: MISO wired to MOSI echoes; MISO on another pin leaves a loose one,
+// read FF; while another session holds the chip, its interface is in use.
+TEST(FtdiLink, AnOpeningThatFailsSaysWhatItSees) {
   const struct {
     int misoPin;
-    bool loopback;
+    bool loopback, held;
     std::string said;
   } cases[] = {
-      {1, true,
+      {1, true, false,
        "sim-ftdi:AT89S52: MISO gives back every byte MOSI sends (AC 53 00 69 came back as "
-       "sent): MISO and MOSI are connected, or the wiring is not SCK=D3,MOSI=D0,MISO=D1,RST=D2"},
-      {5, false, "the target did not enter programming mode (expected 69, got FF)"},
+       "sent): MISO and MOSI are connected, or the wiring is not SCK=D3,MOSI=D0,MISO=D1,RST=D2; "
+       "check "
+       "the wires to the target"},
+      {5, false, false,
+       "the target did not enter programming mode (expected 69, got FF); check the adapter, the "
+       "target's power and its clock"},
+      {1, false, true,
+       "cannot open sim-ftdi:AT89S52: the chip's interface is claimed by another program"},
   };
   for (const auto& c : cases) {
     SimFtdiPorts::Options sim;
     sim.wiring.miso = c.misoPin;
     sim.wiring.loopback = c.loopback;
     FtdiBench bench(sim);
-    std::string failure = "no failure";
-    try {
-      ProgrammingSession session(bench.link, bench.clock);
-    } catch (const Exception& e) {
-      failure = e.what();
-    }
-    EXPECT_THAT(failure, HasSubstr(c.said));
-    EXPECT_FALSE(bench.link.IsOpen());
+    std::optional<ProgrammingSession> first;
+    if (c.held) first.emplace(bench.link, bench.clock);
+    FtdiSpiLink link(bench.resolver, FtdiBench::kPort, bench.clock, {});
+    EXPECT_EQ(FailureOf([&] { ProgrammingSession session(link, bench.clock); }), c.said);
+    EXPECT_FALSE(link.IsOpen()) << c.said;
   }
-}
-
-// One program at a time: a second opening is refused while the first holds the chip.
-TEST(FtdiLink, AChipHeldByAnotherSessionIsInUse) {
-  FtdiBench bench;
-  ProgrammingSession first(bench.link, bench.clock);
-  FtdiSpiLink second(bench.resolver, FtdiBench::kPort, bench.clock, {});
-  std::string failure = "no failure";
-  try {
-    ProgrammingSession session(second, bench.clock);
-  } catch (const Exception& e) {
-    failure = e.what();
-  }
-  EXPECT_EQ(failure,
-            "cannot open sim-ftdi:AT89S52: the chip's interface is claimed by another program");
 }
 
 }  // namespace
