@@ -18,14 +18,11 @@ std::vector<uint8_t> Contents(const Buffer& buffer) {
   return {buffer.Data(), buffer.Data() + buffer.Size()};
 }
 
-TEST(BufferImage, NewImageIsErasedFlash) {
-  Buffer buffer(8192);
-  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
-}
-
-TEST(BufferSave, WritesTheWholeImageWithControlBytesUnchanged) {
+// A new image is erased flash, and is saved whole with its control bytes unchanged.
+TEST(BufferSave, ANewImageIsErasedFlashAndIsWrittenWholeWithControlBytesUnchanged) {
   ScratchFolder folder;
   Buffer buffer(8192);
+  EXPECT_EQ(Contents(buffer), std::vector<uint8_t>(8192, 0xFF));
   buffer[0] = 0x0A, buffer[1] = 0x0D, buffer[2] = 0x1A, buffer[3] = 0x00;
   buffer.SaveTo("image.bin");
   EXPECT_EQ(ScratchFolder::Read("image.bin"), Contents(buffer));

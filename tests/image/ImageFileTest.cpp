@@ -61,13 +61,12 @@ class ImageFileTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(ImageFileTest, ExtensionChoosesTheFormat) {
-  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("a/firmware.hex"));
-  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("FIRMWARE.HEX"));
-  EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf("main.ihx"));
-  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("main.bin"));
-  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("main.hex.bin"));
-  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("hex"));
-  EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf("dir.hex/main"));
+  for (const char* name : {"a/firmware.hex", "FIRMWARE.HEX", "main.ihx"}) {
+    EXPECT_EQ(ImageFile::Format::IntelHex, ImageFile::FormatOf(name)) << name;
+  }
+  for (const char* name : {"main.bin", "main.hex.bin", "hex", "dir.hex/main"}) {
+    EXPECT_EQ(ImageFile::Format::Raw, ImageFile::FormatOf(name)) << name;
+  }
 }
 
 TEST_F(ImageFileTest, RawFilesKeepTheBufferRules) {
@@ -81,12 +80,10 @@ TEST_F(ImageFileTest, RawFilesKeepTheBufferRules) {
   ImageFile::LoadResult second = ImageFile::Load(Write("small.bin", small), image);
   EXPECT_EQ(ImageFile::Format::Raw, second.format);
   EXPECT_EQ(100u, second.bytesLoaded);
-  EXPECT_EQ(0x0A, image[0]);
-  EXPECT_EQ(0x0D, image[1]);
-  EXPECT_EQ(0x1A, image[2]);
-  EXPECT_EQ(0x22, image[99]);
-  EXPECT_EQ(0x11, image[100]);  // left from the longer file
-  EXPECT_EQ(0x11, image[8191]);
+  // Bytes 100 on are left from the longer file.
+  EXPECT_EQ(
+      (std::vector<uint8_t>{0x0A, 0x0D, 0x1A, 0x22, 0x11, 0x11}),
+      (std::vector<uint8_t>{image[0], image[1], image[2], image[99], image[100], image[8191]}));
 }
 
 TEST_F(ImageFileTest, RawFileLongerThanTheMemoryIsReportedAndCut) {
@@ -187,50 +184,37 @@ TEST_F(ImageFileTest, ContentAsWellAsNameDecidesTheFormat) {
   for (int i = 0; i < 40000; ++i) big += ":03000000020030CB\n";
   big += ":00000001FF\n";
   const std::string notText = " is text with no Intel HEX record in it, not a memory image";
+  const std::optional<F> byContent;  // no --format: the name and the content decide
   const FormatCase cases[] = {
-      {"firmware.ihex", blink, {}, F::IntelHex, 0x02, ""},
-      {"firmware.h86", crlf, {}, F::IntelHex, 0x02, ""},
-      {"firmware.a51", "\xEF\xBB\xBF" + crlf + "\x1A", {}, F::IntelHex, 0x02, ""},
-      {"notes.txt", blink, {}, F::IntelHex, 0x02, ""},
-      {"image.bin", std::string("\x75\x81\x30", 3), {}, F::Raw, 0x75, ""},
-      {"firmware.hex", "hello\n", {}, F::IntelHex, 0, " line 1: the line does not start with ':'"},
+      {"firmware.ihex", blink, byContent, F::IntelHex, 0x02, ""},
+      {"firmware.h86", crlf, byContent, F::IntelHex, 0x02, ""},
+      {"firmware.a51", "\xEF\xBB\xBF" + crlf + "\x1A", byContent, F::IntelHex, 0x02, ""},
+      {"notes.txt", blink, byContent, F::IntelHex, 0x02, ""},
+      {"image.bin", std::string("\x75\x81\x30", 3), byContent, F::Raw, 0x75, ""},
+      {"firmware.hex", "hello\n", byContent, F::IntelHex, 0,
+       " line 1: the line does not start with ':'"},
       {"firmware.ihex", blink, F::Raw, F::Raw, ':', ""},
       {"image.bin", "\x75\x81", F::IntelHex, F::IntelHex, 0,
        " line 1: the line does not start with ':'"},
-      {"cut.bin",
-       ":03000000020030CB\n",
-       {},
-       F::IntelHex,
-       0,
+      {"cut.bin", ":03000000020030CB\n", byContent, F::IntelHex, 0,
        " line 1: the file ends without an end record (:00000001FF); is it cut short?"},
-      {"mac.txt",
-       ":03000000020030CB\r:00000001FF\r",
-       {},
-       F::IntelHex,
-       0,
+      {"mac.txt", ":03000000020030CB\r:00000001FF\r", byContent, F::IntelHex, 0,
        " line 1: '\\r' in column 18 is not a hexadecimal digit"},
-      {"colons.bin",
-       ":::\n",
-       {},
-       F::IntelHex,
-       0,
+      {"colons.bin", ":::\n", byContent, F::IntelHex, 0,
        " line 1: ':' in column 2 is not a hexadecimal digit"},
-      {"big.dat", big, {}, F::IntelHex, 0x02, ""},
-      {"indented.txt", " :03000000020030CB\n :00000001FF\n", {}, F::IntelHex, 0x02, ""},
-      {"asm51.txt", "; made by asm51\n" + blink, {}, F::IntelHex, 0x02, ""},
-      {"blank-first.txt", "\n" + blink + std::string(4, '\0'), {}, F::IntelHex, 0x02, ""},
-      {"notes.txt", "hello\nworld\n", {}, F::Raw, 0, notText},
+      {"big.dat", big, byContent, F::IntelHex, 0x02, ""},
+      {"indented.txt", " :03000000020030CB\n :00000001FF\n", byContent, F::IntelHex, 0x02, ""},
+      {"asm51.txt", "; made by asm51\n" + blink, byContent, F::IntelHex, 0x02, ""},
+      {"blank-first.txt", "\n" + blink + std::string(4, '\0'), byContent, F::IntelHex, 0x02, ""},
+      {"notes.txt", "hello\nworld\n", byContent, F::Raw, 0, notText},
       {"notes.txt", "hello\nworld\n", F::Raw, F::Raw, 'h', ""},
-      {"table.bin", "UUUU", {}, F::Raw, 'U', ""},
+      {"table.bin", "UUUU", byContent, F::Raw, 'U', ""},
       {"damaged.ihex",
        std::string(":03000000020030CB\n:0300\0"
                    "00020030CB\n:00000001FF\n",
                    47),
-       {},
-       F::IntelHex,
-       0,
-       " line 2: '\\x00' in column 6 is not a hexadecimal digit"},
-      {"padded.txt", crlf + std::string(3, '\0'), {}, F::IntelHex, 0x02, ""},
+       byContent, F::IntelHex, 0, " line 2: '\\x00' in column 6 is not a hexadecimal digit"},
+      {"padded.txt", crlf + std::string(3, '\0'), byContent, F::IntelHex, 0x02, ""},
   };
   for (const FormatCase& c : cases) {
     const std::string path = Write(c.name, c.content);

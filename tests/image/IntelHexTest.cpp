@@ -120,23 +120,21 @@ TEST(IntelHexReader, HandlesAddressRecordsStartRecordsAndLowerCase) {
   EXPECT_EQ(0xFF, image[0x0000]);
 }
 
-TEST(IntelHexReader, LastByteOfMemoryIsAcceptedAndOneBeyondIsNot) {
-  EXPECT_NO_THROW(IntelHexReader::Parse(
-      ":101FF000000102030405060708090A0B0C0D0E0F69\n:00000001FF\n", "a.hex", kMemory));
-  EXPECT_EQ(
-      "firmware.hex line 1: address 2000 is beyond the 8192-byte memory (addresses 0000 to "
-      "1FFF)",
-      ErrorOf(":101FF800000102030405060708090A0B0C0D0E0F61\n:00000001FF\n"));
-}
-
-struct Malformed {
+struct Verdict {
   const char* what;
-  const char* text;
-  const char* message;
+  std::string text;
+  const char* message;  // "(no error)" when the text is taken
 };
 
+// The last byte of memory is taken and one beyond is not. Two files pasted together give some
+// addresses two values; the later would silently win, so that is an error naming both lines.
 TEST(IntelHexReader, RejectsEveryMalformedLineByItsNumber) {
-  const Malformed cases[] = {
+  const Verdict cases[] = {
+      {"last byte of memory", ":101FF000000102030405060708090A0B0C0D0E0F69\n:00000001FF\n",
+       "(no error)"},
+      {"one beyond", ":101FF800000102030405060708090A0B0C0D0E0F61\n:00000001FF\n",
+       "firmware.hex line 1: address 2000 is beyond the 8192-byte memory (addresses 0000 to "
+       "1FFF)"},
       {"bad checksum", ":03000000020030CB\n:100030007581307590FFB29012004080F900000088\n",
        "firmware.hex line 2: checksum mismatch (found 88, computed 89)"},
       {"short line", ":03000000020030CB\n:0000\n",
@@ -166,24 +164,24 @@ TEST(IntelHexReader, RejectsEveryMalformedLineByItsNumber) {
        "firmware.hex line 1: a record of type 01 must hold 0 data bytes, this one holds 1"},
       {"address record too long", ":03000004000000F9\n",
        "firmware.hex line 1: a record of type 04 must hold 2 data bytes, this one holds 3"},
+      {"same values twice", ":03000000020030CB\n:03000000020030CB\n:00000001FF\n", "(no error)"},
+      {"one byte differs", ":03000000020030CB\n\n:020001000031CC\n:00000001FF\n",
+       "firmware.hex line 3: address 0002 gets 31 here but 30 on line 1 (two files pasted "
+       "together?)"},
+      {"through a segment record",
+       ":020010000102EB\n:020000020001FB\n:0200000003FFFC\n:00000001FF\n",
+       "firmware.hex line 3: address 0010 gets 03 here but 01 on line 1 (two files pasted "
+       "together?)"},
   };
-  for (const Malformed& c : cases) {
-    EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
-  }
+  for (const Verdict& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
 }
-
-struct Quirk {
-  const char* what;
-  std::string text;
-  const char* message;  // "(no error)" when the text is taken
-};
 
 // Editors, assemblers and DOS tools leave a byte-order mark, comment lines, indented records,
 // Ctrl-Z marks and NUL padding; control characters inside a line are shown escaped, never raw
 // (a NUL would cut the message, an ESC start a sequence).
 TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
   const std::string end = ":00000001FF";
-  const Quirk cases[] = {
+  const Verdict cases[] = {
       {"byte-order mark", "\xEF\xBB\xBF:03000000020030CB\r\n" + end + "\r\n", "(no error)"},
       {"Ctrl-Z after the last line", ":03000000020030CB\r\n" + end + "\r\n\x1A", "(no error)"},
       {"Ctrl-Z on the end record", ":03000000020030CB\n" + end + "\x1A", "(no error)"},
@@ -198,39 +196,17 @@ TEST(IntelHexReader, TakesTextQuirksAndShowsControlCharactersEscaped) {
        "firmware.hex line 3: text after the end record"},
       {"byte-order mark on line 2", ":03000000020030CB\n\xEF\xBB\xBF" + end + "\n",
        "firmware.hex line 2: the line does not start with ':'"},
-      {"NUL",
-       std::string(":0300\0"
-                   "00020030CB\n",
-                   17) +
-           end,
+      {"NUL", std::string(":0300") + '\0' + "00020030CB\n" + end,
        "firmware.hex line 1: '\\x00' in column 6 is not a hexadecimal digit"},
       {"lone CR", ":03000000020030CB\r:00000001FF\n",
        "firmware.hex line 1: '\\r' in column 18 is not a hexadecimal digit"},
       {"escape", ":0300\x1b[2J00020030CB\n" + end,
        "firmware.hex line 1: '\\x1B' in column 6 is not a hexadecimal digit"},
-      {"Ctrl-Z inside a line",
-       ":0300\x1A"
-       "00020030CB\n" +
-           end,
+      {"Ctrl-Z inside a line", ":0300\x1A" + std::string("00020030CB\n") + end,
        "firmware.hex line 1: '\\x1A' in column 6 is not a hexadecimal digit"},
   };
-  for (const Quirk& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
+  for (const Verdict& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
   Buffer image = IntelHexReader::Parse(cases[0].text, "bom.hex", kMemory);
   EXPECT_EQ(0x02, image[0]);
   EXPECT_EQ(0x30, image[2]);
-}
-
-// Two files pasted together give some addresses two values; the later would silently win.
-TEST(IntelHexReader, RecordsGivingAnAddressTwoValuesAreAnErrorNamingBothLines) {
-  const Quirk cases[] = {
-      {"same values twice", ":03000000020030CB\n:03000000020030CB\n:00000001FF\n", "(no error)"},
-      {"one byte differs", ":03000000020030CB\n\n:020001000031CC\n:00000001FF\n",
-       "firmware.hex line 3: address 0002 gets 31 here but 30 on line 1 (two files pasted "
-       "together?)"},
-      {"through a segment record",
-       ":020010000102EB\n:020000020001FB\n:0200000003FFFC\n:00000001FF\n",
-       "firmware.hex line 3: address 0010 gets 03 here but 01 on line 1 (two files pasted "
-       "together?)"},
-  };
-  for (const Quirk& c : cases) EXPECT_EQ(c.message, ErrorOf(c.text)) << c.what;
 }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -34,6 +35,11 @@ constexpr int kNobody = 65534;
 long MsSince(Steady::time_point start) {
   return static_cast<long>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count());
+}
+
+// Everything the link sets of the line, compared as one.
+auto Framing(const LineSettings& s) {
+  return std::make_tuple(s.baudRate, s.byteSize, s.parity, s.stopBits, s.abortOnError);
 }
 
 // Runs `body` in a child process as an unprivileged user and returns its exit code (0 when
@@ -121,26 +127,22 @@ TEST_F(PosixCommPortTest, OpenSetsTheLineTo4800RawEightNoParityOneStop) {
   MakeCooked(observer.fd());
   serial_.Open();
   termios t = LineOf(observer.fd());
-  EXPECT_EQ(cfgetospeed(&t), B4800);
-  EXPECT_EQ(cfgetispeed(&t), B4800);
+  EXPECT_EQ(std::make_tuple(cfgetospeed(&t), cfgetispeed(&t), t.c_cc[VMIN], t.c_cc[VTIME]),
+            std::make_tuple(speed_t{B4800}, speed_t{B4800}, cc_t{1}, cc_t{0}));
   EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
   EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
   EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ECHONL | ISIG | IEXTEN), 0u);
   EXPECT_EQ(t.c_oflag & OPOST, 0u);
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | PARMRK | BRKINT), 0u);
-  EXPECT_EQ(t.c_cc[VMIN], 1);
-  EXPECT_EQ(t.c_cc[VTIME], 0);
 
   // The link's copies were read back from the driver.
-  EXPECT_EQ(serial_.State().baudRate, 4800u);
-  EXPECT_EQ(serial_.State().byteSize, 8);
-  EXPECT_EQ(serial_.State().parity, LineSettings::kNoParity);
-  EXPECT_EQ(serial_.State().stopBits, LineSettings::kOneStopBit);
-  EXPECT_TRUE(serial_.State().abortOnError);
-  EXPECT_EQ(serial_.Timeouts().readTotalTimeoutConstant, 100u);
-  EXPECT_EQ(serial_.Timeouts().writeTotalTimeoutMultiplier, 200u);
-  EXPECT_EQ(serial_.Timeouts().writeTotalTimeoutConstant, 200u);
+  EXPECT_EQ(Framing(serial_.State()),
+            Framing({4800, 8, LineSettings::kNoParity, LineSettings::kOneStopBit, true}));
+  const CommTimeouts& held = serial_.Timeouts();
+  EXPECT_EQ(std::make_tuple(held.readTotalTimeoutConstant, held.writeTotalTimeoutMultiplier,
+                            held.writeTotalTimeoutConstant),
+            std::make_tuple(100u, 200u, 200u));
 }
 
 // A pseudo-terminal keeps speed and stop bits but forces 8 data bits and no parity: what the
@@ -158,11 +160,7 @@ TEST_F(PosixCommPortTest, SettingsTheDriverHoldsRoundTripAndOthersAreRefusedAndU
     ASSERT_TRUE(port->SetState(wanted)) << wanted.baudRate;
     LineSettings got{};
     ASSERT_TRUE(port->GetState(got));
-    EXPECT_EQ(got.baudRate, wanted.baudRate);
-    EXPECT_EQ(got.byteSize, 8);
-    EXPECT_EQ(got.parity, LineSettings::kNoParity);
-    EXPECT_EQ(got.stopBits, wanted.stopBits);
-    EXPECT_EQ(got.abortOnError, wanted.abortOnError);
+    EXPECT_EQ(Framing(got), Framing(wanted)) << wanted.baudRate;
   }
   const LineSettings refused[] = {
       {9600, 7, LineSettings::kEvenParity, LineSettings::kOneStopBit, false},  // driver
@@ -174,9 +172,7 @@ TEST_F(PosixCommPortTest, SettingsTheDriverHoldsRoundTripAndOthersAreRefusedAndU
     EXPECT_FALSE(port->SetState(bad)) << bad.baudRate << " " << int{bad.byteSize};
     LineSettings got{};
     ASSERT_TRUE(port->GetState(got));
-    EXPECT_EQ(got.baudRate, 4800u);
-    EXPECT_EQ(got.stopBits, LineSettings::kOneStopBit);
-    EXPECT_TRUE(got.abortOnError);
+    EXPECT_EQ(Framing(got), Framing(held[2])) << bad.baudRate << " " << int{bad.byteSize};
   }
 }
 
@@ -190,10 +186,9 @@ TEST_F(PosixCommPortTest, TimeoutsAreKeptAndRtsOnAPseudoTerminalIsRefusedHarmles
   EXPECT_TRUE(port->SetTimeouts({0, 2, 30, 4, 50}));
   CommTimeouts held{};
   ASSERT_TRUE(port->GetTimeouts(held));
-  EXPECT_EQ(held.readTotalTimeoutMultiplier, 2u);
-  EXPECT_EQ(held.readTotalTimeoutConstant, 30u);
-  EXPECT_EQ(held.writeTotalTimeoutMultiplier, 4u);
-  EXPECT_EQ(held.writeTotalTimeoutConstant, 50u);
+  EXPECT_EQ(std::make_tuple(held.readTotalTimeoutMultiplier, held.readTotalTimeoutConstant,
+                            held.writeTotalTimeoutMultiplier, held.writeTotalTimeoutConstant),
+            std::make_tuple(2u, 30u, 4u, 50u));
   EXPECT_FALSE(port->SetRts(true));
   EXPECT_FALSE(port->SetRts(false));
   EXPECT_TRUE(port->SetupQueues(8202, 8202));
@@ -264,7 +259,8 @@ TEST_F(PosixCommPortTest, AWriteThatCannotGoOutTimesOutAfterItsLimit) {
   EXPECT_LE(lastWrite, 1000);
 }
 
-TEST_F(PosixCommPortTest, AnswersLeftUnreadComeInOrder) {
+// Answers left unread come in order, and are gone at the next opening.
+TEST_F(PosixCommPortTest, AnswersLeftUnreadComeInOrderAndAreGoneAtTheNextOpening) {
   link_.Chip().SetFlash({0x11, 0x22, 0x33, 0x44});
   serial_.Open();
   ASSERT_TRUE(link_.Enable());
@@ -275,12 +271,8 @@ TEST_F(PosixCommPortTest, AnswersLeftUnreadComeInOrder) {
     answers.push_back(serial_.ReadByte(&answer).Ok() ? answer : -1);
   }
   EXPECT_EQ(answers, (std::vector<int>{0x00, 0x00, 0x11, 0x22, 0x33, 0x44}));
-}
-
-TEST_F(PosixCommPortTest, AnswersLeftUnreadAreGoneAtTheNextOpening) {
-  serial_.Open();
   for (uint8_t byte : {0xAC, 0x53, 0x00, 0x69}) serial_.WriteByte(byte);
-  ASSERT_TRUE(link_.Server().WaitForAnswered(4, std::chrono::seconds(2)));
+  ASSERT_TRUE(link_.Server().WaitForAnswered(4 + 6 + 4, std::chrono::seconds(2)));
   serial_.Close();
   serial_.Open();
   uint8_t byte = 0x5A;
@@ -313,7 +305,8 @@ TEST_F(PosixCommPortTest, EveryByteValuePassesUnalteredBothWays) {
   EXPECT_EQ(link_.Chip().WrittenBytes(), written);
 }
 
-// The failure names the port as given, where it led and, for a COM name, its number.
+// The failure names the port as given, where it led and, for a COM name, its number; the
+// link throws its summary.
 TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedAsGivenAndWhereItLed) {
   const std::string missing = "/tmp/isp89-no-such-folder/ttyUSB9";
   setenv("ISP89_COM5", missing.c_str(), 1);
@@ -334,52 +327,48 @@ TEST(PosixCommPortFailureTest, AMissingDeviceIsNamedAsGivenAndWhereItLed) {
     EXPECT_EQ(failure->reason, std::strerror(ENOENT));
     EXPECT_EQ(failure->comNumber, c.comNumber) << c.name;
   }
-  unsetenv("ISP89_COM5");
-  EXPECT_EQ(DefaultNativePortPath(1), "/dev/ttyS0");
-  EXPECT_EQ(DefaultNativePortPath(3), "/dev/ttyS2");
-}
-
-TEST(PosixCommPortFailureTest, TheLinkThrowsTheNeutralSummary) {
-  setenv("ISP89_COM5", "/tmp/isp89-no-such-folder/ttyUSB9", 1);
+  // The link throws the same neutral summary, whole.
   PortResolver resolver;
   TSerial serial(5, resolver);
   try {
     serial.Open();
     ADD_FAILURE() << "opened";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              "cannot open COM5 (/tmp/isp89-no-such-folder/ttyUSB9, from "
-              "ISP89_COM5): " +
-                  std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(e.Message(), cases[1].start + std::strerror(ENOENT));
   }
-  unsetenv("ISP89_COM5");
   EXPECT_FALSE(serial.IsOpen());
+  unsetenv("ISP89_COM5");
+  EXPECT_EQ(DefaultNativePortPath(1), "/dev/ttyS0");
+  EXPECT_EQ(DefaultNativePortPath(3), "/dev/ttyS2");
+}
+
+// A plain file where a port was named: no terminal, and no access once its mode is 0.
+std::string PlainFile() {
+  char path[] = "/tmp/isp89-plain-file-XXXXXX";
+  const int fd = mkstemp(path);
+  EXPECT_GE(fd, 0);
+  close(fd);
+  return path;
 }
 
 TEST(PosixCommPortFailureTest, AFileThatIsNoTerminalIsRefused) {
-  char path[] = "/tmp/isp89-not-a-port-XXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
+  const std::string path = PlainFile();
   const std::optional<Cause> cause = CauseOfOpening(path);
-  unlink(path);
+  unlink(path.c_str());
   EXPECT_EQ(cause, Cause::NotSerial);
 }
 
 // The group is the one that owns the device, as the system says: dialout on Debian, uucp
 // elsewhere.
 TEST(PosixCommPortFailureTest, PermissionDeniedNamesTheOwningGroup) {
-  char path[] = "/tmp/isp89-no-access-XXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
+  const std::string path = PlainFile();
   const group* dialout = getgrnam("dialout");
   if (geteuid() == 0 && dialout) {
-    ASSERT_EQ(chown(path, 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chown(path.c_str(), 0, dialout->gr_gid), 0);
   }
-  ASSERT_EQ(chmod(path, 0), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0), 0);
   struct stat status {};
-  ASSERT_EQ(stat(path, &status), 0);
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
   const std::string owner = getgrgid(status.st_gid)->gr_name;
   auto check = [&] {
     const std::optional<PortOpenFailure> failure = OpenFailureOf(path);
@@ -387,13 +376,9 @@ TEST(PosixCommPortFailureTest, PermissionDeniedNamesTheOwningGroup) {
            failure->reason == std::strerror(EACCES) && failure->group == owner;
   };
   bool held = geteuid() == 0 ? RunAsNobody(check) == 0 : check();
-  unlink(path);
+  unlink(path.c_str());
   EXPECT_TRUE(held) << "group " << owner;
 }
-
-}  // namespace
-
-namespace {
 
 // The far side of the terminal goes away in the middle of a transfer, as a USB adapter does
 // when it is pulled out: reads and writes fail with the system's reason, not as time-outs.

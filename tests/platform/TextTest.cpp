@@ -76,10 +76,6 @@ TEST(PortNameParse, EachFormHasItsKind) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // An FTDI chip by its serial number or ids, each with an interface letter or none.
 TEST(PortNameParse, FtdiNamesPickAChipAndAnInterface) {
   using Kind = PortName::Kind;

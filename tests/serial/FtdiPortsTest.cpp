@@ -25,12 +25,6 @@ std::vector<FtdiChipInfo> Bench() {
           Chip("BM1", 0x6001, Kind::Unsupported)};
 }
 
-// Opens nothing real: says which chip and interface it was asked for.
-struct Opened {
-  std::string serial;
-  int interfaceIndex = -1;
-};
-
 TEST(FtdiPorts, ANamePicksOneChipOrSaysWhy) {
   const struct {
     std::string name;
@@ -55,18 +49,15 @@ TEST(FtdiPorts, ANamePicksOneChipOrSaysWhy) {
        "FT4232H and FT232H have)"},
   };
   for (const auto& c : cases) {
-    Opened opened;
+    std::string opened;  // nothing real opens: the chip and interface asked for
     FtdiPorts ports([&] { return c.chips; },
                     [&](const FtdiChipInfo& chip, int interfaceIndex, PortOpenFailure&) {
-                      opened = {chip.serialNumber, interfaceIndex};
+                      opened = chip.serialNumber + ":" + std::to_string(interfaceIndex);
                       return std::unique_ptr<FtdiDevice>();
                     });
     PortOpenFailure failure;
     ports.Open(PortName::Parse(c.name), failure);
-    const std::string got = opened.interfaceIndex < 0
-                                ? ""
-                                : opened.serial + ":" + std::to_string(opened.interfaceIndex);
-    EXPECT_EQ(got, c.opened) << c.name;
+    EXPECT_EQ(opened, c.opened) << c.name;
     if (c.opened.empty()) {
       EXPECT_EQ(failure.cause, c.cause) << c.name;
       if (!c.reason.empty()) {

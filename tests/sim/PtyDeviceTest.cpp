@@ -14,6 +14,12 @@
 
 namespace {
 
+PtySimServer::Options Paced() {
+  PtySimServer::Options options;
+  options.paceAtLineSpeed = true;
+  return options;
+}
+
 class RecordingListener : public ProcessListener {
  public:
   void Notify(int value, int kind) override {
@@ -51,11 +57,6 @@ class PtyDeviceTest : public testing::Test {
 
 class PacedPtyDeviceTest : public PtyDeviceTest {
  protected:
-  static PtySimServer::Options Paced() {
-    PtySimServer::Options options;
-    options.paceAtLineSpeed = true;
-    return options;
-  }
   PacedPtyDeviceTest() : PtyDeviceTest(Paced()) {}
 };
 

@@ -114,10 +114,6 @@ TEST(PtySimServerTest, ASilentChipSendsNothingBack) {
   EXPECT_EQ(link.Chip().WrittenBytes(), (std::vector<uint8_t>{0xAC, 0x53, 0x00, 0x69}));
 }
 
-}  // namespace
-
-namespace {
-
 // A client killed while it holds the terminal never clears its exclusive flag; the next
 // program must still get in.
 TEST(PtySimServerTest, AClientThatDiedHoldingThePortDoesNotLockOutTheNext) {

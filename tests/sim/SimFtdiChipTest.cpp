@@ -21,6 +21,11 @@ struct Rig {
   SimFtdiChip chip;
 
   explicit Rig(Kind family = Kind::FT232R) : chip(FtdiFamily::Of(family), target, clock) {}
+  // D0, D2 and D3 out (SCK, MOSI, RST), D1 in (MISO), in synchronous bit-bang at `rate`.
+  void BitBang(int rate) {
+    chip.SetBitMode(0x0D, Mode::SyncBitBang);
+    chip.SetBaudRate(rate);
+  }
   std::vector<uint8_t> Exchange(const std::vector<uint8_t>& bytes) {
     EXPECT_EQ(chip.Write(bytes.data(), static_cast<int>(bytes.size())),
               static_cast<int>(bytes.size()));
@@ -92,8 +97,7 @@ TEST(SimFtdiUsb, APartPacketWaitsForTheLatencyTimer) {
   } cases[] = {{16, 1, 17000}, {1, 1, 2100}, {16, 62, 2100}};
   for (const auto& c : cases) {
     Rig rig;
-    rig.chip.SetBitMode(0x0D, Mode::SyncBitBang);
-    rig.chip.SetBaudRate(100000);
+    rig.BitBang(100000);
     rig.chip.SetLatencyTimer(c.latencyMs);
     rig.chip.SetReadChunkSize(64);
     rig.Exchange({0x00});
@@ -110,8 +114,7 @@ TEST(SimFtdiUsb, APartPacketWaitsForTheLatencyTimer) {
 // buffers hold and never reads stops the pins, and its write times out.
 TEST(SimFtdiUsb, AHostThatDoesNotReadStopsThePins) {
   Rig rig;
-  rig.chip.SetBitMode(0x0D, Mode::SyncBitBang);
-  rig.chip.SetBaudRate(100000);
+  rig.BitBang(100000);
   const std::vector<uint8_t> states(1000, 0x00);
   EXPECT_EQ(rig.chip.Write(states.data(), 1000), -1);
   EXPECT_EQ(rig.chip.StatesApplied(), FtdiFamily::Of(Kind::FT232R).toHostFifo);
